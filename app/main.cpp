@@ -1,0 +1,58 @@
+// main.cpp: the firework's entry point.
+//
+// Opens the window, prints the instructions, prepares the scene and hands
+// control to GLUT, which then calls the frame step as fast as it can: every
+// redraw is one step of the simulation.
+#include "particles.h"
+#include "scene.h"
+#include "sprite_texture.h"
+#include "raw_image.h"
+
+#include <GL/freeglut_std.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Printed once at start-up, string by string.
+constexpr const char* kInstructions[] = {
+    "This program will generate firework:\n\n",
+    "Press R to regenerate firework\n",
+    "Press Z, C to move particles away from you or toward you\n",
+    "Press W, S, A, D to move particles up, down, left, right respectively\n",
+    "Press ESC to exit\n",
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+  // GLUT takes its own options (such as -display) from the arguments; the
+  // program has none of its own.
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(800, 600);
+  glutInitWindowPosition(200, 100);
+  glutCreateWindow("Particle System: Firework");
+
+  for (const char* line : kInstructions) {
+    std::fputs(line, stdout);
+  }
+  std::fflush(stdout);
+
+  if (!initialiseScene()) {
+    std::fprintf(stderr,
+                 "firework: cannot load %s (%s): it is read from the working directory and must be "
+                 "a %u-byte headerless %d x %d RGB file\n",
+                 kSpriteFileName, rawImageFailure, rawImageStride(kSpriteSize) * kSpriteSize, kSpriteSize,
+                 kSpriteSize);
+    return EXIT_FAILURE;
+  }
+
+  glutDisplayFunc(frameStep);
+  glutReshapeFunc(onReshape);
+  glutIdleFunc(frameStep);
+
+  glutMainLoop();
+  return 0;
+}
