@@ -1,0 +1,79 @@
+// The first frame in a real window: read back from the screen, it must
+// show the start-up burst as one white-hot textured glow in the middle of a
+// black window. Needs an X display (run through with_display.sh) and
+// particle.bmp in the working directory.
+#include "particles.h"
+#include "scene.h"
+#include "screen_capture.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <algorithm>
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+// What the display shows of the window once the frame has been presented.
+ScreenImage shownFrame() {
+  glFinish();
+  glutMainLoopEvent();
+  return captureScreen(glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), kWidth, kHeight);
+}
+
+TEST(Window, FirstFrameShowsTheBurstAsOneAdditiveGlowInTheMiddle) {
+  ASSERT_TRUE(initialiseScene()) << "particle.bmp must be in the working directory";
+  onReshape(kWidth, kHeight);
+  frameStep();
+  const ScreenImage shown = shownFrame();
+  ASSERT_EQ(shown.width, kWidth) << "cannot read the screen";
+
+  // 800 squares at (0, 0, -40): 800 tinted glows add up to white where the
+  // sprite is bright, even though no palette colour is white on its own.
+  for (const auto [x, y] : {std::array{400, 300}, {399, 299}, {405, 300}, {400, 294}}) {
+    EXPECT_EQ(shown.brightness(x, y), 3 * 255) << "at " << x << ", " << y;
+  }
+
+  // The lit area is round, centred and about one unit (18 pixels) across at
+  // this depth; the square's corners, where the sprite is black, stay black.
+  int left = kWidth, right = -1, top = kHeight, bottom = -1;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      if (shown.brightness(x, y) > 0) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  EXPECT_NEAR((left + right) / 2.0, 399.5, 1.0);
+  EXPECT_NEAR((top + bottom) / 2.0, 299.5, 1.0);
+  EXPECT_GE(right - left, 12);
+  EXPECT_LE(right - left, 20);
+  EXPECT_GE(bottom - top, 12);
+  EXPECT_LE(bottom - top, 20);
+  for (const auto [x, y] : {std::array{392, 292}, {407, 292}, {392, 307}, {407, 307}, {0, 0}, {799, 599}}) {
+    EXPECT_EQ(shown.brightness(x, y), 0) << "at " << x << ", " << y;
+  }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(kWidth, kHeight);
+  glutInitWindowPosition(200, 100);
+  glutCreateWindow("Particle System: Firework");
+  // Let the window be mapped before drawing into it.
+  glutDisplayFunc([] {});
+  for (int i = 0; i < 10; ++i) {
+    glutMainLoopEvent();
+  }
+  return RUN_ALL_TESTS();
+}

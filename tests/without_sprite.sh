@@ -1,0 +1,43 @@
+#!/bin/sh
+# usage: without_sprite.sh FIREWORK
+# Starts the firework where particle.bmp is missing, then where it has the
+# wrong length. Each time the instructions must still come out on standard
+# output, then one line naming the sprite on standard error, and the program
+# must end with status 1 rather than open a black window.
+set -u
+program=$1
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+cd "$folder" || exit 1
+
+printf '%s' "This program will generate firework:
+
+Press R to regenerate firework
+Press Z, C to move particles away from you or toward you
+Press W, S, A, D to move particles up, down, left, right respectively
+Press ESC to exit
+" >expected
+
+failures=0
+check() {
+  case_name=$1
+  "$program" >out 2>err
+  status=$?
+  if [ "$status" -ne 1 ]; then
+    echo "$case_name: exit status $status, expected 1"; failures=$((failures + 1))
+  fi
+  if ! cmp -s out expected; then
+    echo "$case_name: standard output differs from the instructions:"; diff expected out; failures=$((failures + 1))
+  fi
+  if [ "$(wc -l <err)" -ne 1 ] || ! grep -q 'particle\.bmp.*working directory.*3072-byte headerless 32 x 32 RGB' err; then
+    echo "$case_name: standard error is not the one line about particle.bmp:"; cat err; failures=$((failures + 1))
+  fi
+}
+
+check "missing sprite"
+# A 32 x 32 bitmap with its 54-byte header is 3126 bytes: not a raw sprite.
+head -c 3126 /dev/zero >particle.bmp
+check "sprite with a header"
+
+[ "$failures" -eq 0 ] && echo "without_sprite: passed"
+exit "$failures"
