@@ -3,10 +3,11 @@
 // Opens the window, prints the instructions, prepares the scene and hands
 // control to GLUT, which then calls the frame step as fast as it can: every
 // redraw is one step of the simulation.
+#include "keyboard.h"
 #include "particles.h"
+#include "raw_image.h"
 #include "scene.h"
 #include "sprite_texture.h"
-#include "raw_image.h"
 
 #include <GL/freeglut_std.h>
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
 
   glutDisplayFunc(frameStep);
   glutReshapeFunc(onReshape);
+  glutKeyboardFunc(onKey);
   glutIdleFunc(frameStep);
 
   glutMainLoop();

@@ -2,6 +2,7 @@
 // projection, and every vertex of every frame checked against an
 // independent model of the firework.
 #include "gl_recorder.h"
+#include "keyboard.h"
 #include "particles.h"
 #include "scene.h"
 
@@ -217,9 +218,7 @@ TEST_F(GlTraceTest, EveryVertexOfEveryFrameMatchesTheModel) {
   int frameNumber = 0;
   for (const char key : {'\0', 'r', 'a', 'r', 'w', 's', 'd', 'z', 'c', 'r', 'r'}) {
     if (key != '\0') {
-      const BurstPreset* presets[] = {&Up, &Down, &Left, &Right, &Away, &Toward, &Regenerate};
-      const char keys[] = "wsadzcr";
-      launchBurst(*presets[std::find(keys, keys + 7, key) - keys]);
+      onKey(static_cast<unsigned char>(key), 0, 0);
       model.burst(key);
     }
     for (int i = 0; i < 120; ++i, ++frameNumber) {

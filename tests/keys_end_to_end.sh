@@ -1,0 +1,66 @@
+#!/bin/sh
+# usage: keys_end_to_end.sh FIREWORK WINDOW_PROBE DATA_FOLDER
+# Starts the built firework in DATA_FOLDER on the current X display and
+# presses real keys in its window with xdotool, watching the window with
+# WINDOW_PROBE: capitals do nothing, r relaunches the firework from (0, 8, 0),
+# which shows 8 units above the window's centre, and ESC ends the program
+# with status 0.
+set -u
+firework=$1
+probe=$2
+cd "$3" || exit 1
+
+"$firework" >/dev/null &
+pid=$!
+fail() {
+  echo "keys_end_to_end: $*"
+  kill "$pid" 2>/dev/null
+  exit 1
+}
+# Prints "lit N X Y" for the window: lit pixels and their centre.
+measure() { "$probe" measure; }
+lit() { measure | cut -d' ' -f2; }
+
+timeout 20 xdotool search --sync --name '^Particle System: Firework$' >/dev/null || fail "the window never opened"
+# A bare X server gives the keyboard to the window under the pointer.
+xdotool mousemove 600 400
+
+# The start-up burst rises out of view within a thousand frames or so.
+tries=0
+until [ "$(lit)" = 0 ]; do
+  tries=$((tries + 1))
+  [ "$tries" -le 300 ] || fail "the start-up burst never left the view"
+  sleep 0.1
+done
+
+# Capital letters, digits and the like are not commands.
+xdotool key R W S A D Z C 1 space
+sleep 0.3
+for _ in 1 2 3; do
+  [ "$(lit)" = 0 ] || fail "a key other than the seven letters relaunched the firework: $(measure)"
+  sleep 0.1
+done
+
+# r, pressed again and again, keeps the burst near its launch point: 8 units
+# above the middle is 145 pixels above the centre row of a 600-pixel window.
+xdotool key --repeat 30 --delay 50 r &
+keys=$!
+sleep 0.5
+seen=$(measure)
+wait "$keys"
+set -- $seen
+[ "$2" -gt 0 ] || fail "r did not relaunch the firework"
+[ "$3" -ge 360 ] && [ "$3" -le 440 ] || fail "r burst is not centred across the window: $seen"
+[ "$4" -ge 110 ] && [ "$4" -le 200 ] || fail "r burst is not 8 units above the middle: $seen"
+
+xdotool key Escape
+tries=0
+while kill -0 "$pid" 2>/dev/null; do
+  tries=$((tries + 1))
+  [ "$tries" -le 100 ] || fail "ESC did not end the program"
+  sleep 0.1
+done
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "ESC ended the program with status $status, expected 0"
+echo "keys_end_to_end: passed (r burst seen as: $seen)"
