@@ -1,0 +1,26 @@
+#!/bin/sh
+# usage: tools/screenshot.sh [SECONDS]   (from the project's root, after a build)
+# Makes docs/screenshot.png: starts the built firework on a private Xvfb
+# server, waits for the start-up burst to leave the view, presses r, and
+# takes the window's picture SECONDS (default 0.2) after the burst.
+# Needs xvfb, xdotool and netpbm (for pnmtopng).
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+delay=${1:-0.2}
+if [ -z "${SCREENSHOT_ON_DISPLAY:-}" ]; then
+  SCREENSHOT_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+probe=$root/build/tests/window_probe
+cd "$root/data"
+"$root/build/app/firework" >/dev/null &
+pid=$!
+trap 'kill $pid 2>/dev/null' EXIT
+timeout 20 xdotool search --sync --name '^Particle System: Firework$' >/dev/null
+xdotool mousemove 600 400
+until "$probe" measure | grep -q '^lit 0 '; do sleep 0.1; done
+xdotool key r
+sleep "$delay"
+"$probe" save "$root/build/screenshot.ppm"
+pnmtopng -compression 9 "$root/build/screenshot.ppm" >"$root/docs/screenshot.png"
+echo "wrote docs/screenshot.png"
