@@ -11,7 +11,7 @@ if [ -z "${SCREENSHOT_ON_DISPLAY:-}" ]; then
   SCREENSHOT_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-probe=$root/build/tests/window_probe
+probe=$root/build/tools/window_probe
 cd "$root/data"
 "$root/build/app/firework" >/dev/null &
 pid=$!
