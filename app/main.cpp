@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "firework: cannot load %s (%s): it is read from the working directory and must be "
                  "a %u-byte headerless %d x %d RGB file\n",
-                 kSpriteFileName, rawImageFailure, rawImageStride(kSpriteSize) * kSpriteSize, kSpriteSize,
-                 kSpriteSize);
+                 kSpriteFileName, rawImageFailure, rawImageStride(kSpriteSize) * kSpriteSize, kSpriteSize, kSpriteSize);
     return EXIT_FAILURE;
   }
 

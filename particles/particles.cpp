@@ -53,7 +53,8 @@ void launchBurst(const BurstPreset& preset) {
     }
     particle.life = 1.0f;
     // 0.003 to 0.102 per frame: summed in double, rounded to float once.
-    particle.fadeRate = static_cast<float>(static_cast<double>(randomInt() % 100) / 1000.0 + static_cast<double>(0.003f));
+    particle.fadeRate =
+        static_cast<float>(static_cast<double>(randomInt() % 100) / 1000.0 + static_cast<double>(0.003f));
     particle.colour = burstPalette[paletteRow(i)];
     // Evaluated in this order: x, y, z each take the next random value.
     const float vx = launchSpeed(preset.oneSidedAxis == LaunchAxis::X);

@@ -33,7 +33,7 @@ struct Particle {
 };
 
 inline constexpr int kParticleCount = 800;
-inline constexpr float kTimeDivisor = 2.0f; // displacement is velocity / (kTimeDivisor × 1000)
+inline constexpr float kTimeDivisor = 2.0f;  // displacement is velocity / (kTimeDivisor × 1000)
 inline constexpr float kSceneDepth = -40.0f; // added to z when drawing
 
 // All zero at start: inactive, at the origin.
@@ -47,7 +47,7 @@ extern const std::array<Colour, kPaletteSize> burstPalette;
 enum class LaunchAxis { None, X, Y };
 
 struct BurstPreset {
-  bool resetsPosition;     // move every particle to (0, 8, 0) first
+  bool resetsPosition; // move every particle to (0, 8, 0) first
   LaunchAxis oneSidedAxis;
   Vec3 pull;
 };

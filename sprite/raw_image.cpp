@@ -5,9 +5,7 @@
 
 const char* rawImageFailure = "";
 
-std::uint32_t rawImageStride(std::int32_t width) {
-  return (3u * static_cast<std::uint32_t>(width) + 3u) & ~3u;
-}
+std::uint32_t rawImageStride(std::int32_t width) { return (3u * static_cast<std::uint32_t>(width) + 3u) & ~3u; }
 
 namespace {
 

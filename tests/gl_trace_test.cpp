@@ -30,8 +30,8 @@ struct BurstKind {
   float pull[3];
 };
 constexpr BurstKind kBurstKinds[] = {
-    {'w', false, 1, {0, -2.45f, 0}},  {'s', false, -1, {0, -4.9f, 0}}, {'a', false, -1, {-4.9f, 0, 0}},
-    {'d', false, 0, {-4.9f, 0, 0}},   {'z', false, -1, {0, 0, -4.9f}}, {'c', false, -1, {0, 0, 4.9f}},
+    {'w', false, 1, {0, -2.45f, 0}}, {'s', false, -1, {0, -4.9f, 0}}, {'a', false, -1, {-4.9f, 0, 0}},
+    {'d', false, 0, {-4.9f, 0, 0}},  {'z', false, -1, {0, 0, -4.9f}}, {'c', false, -1, {0, 0, 4.9f}},
     {'r', true, -1, {0, -4.9f, 0}},
 };
 
@@ -54,9 +54,9 @@ struct FireworkModel {
   void burst(char key) {
     const BurstKind& kind = *std::find_if(std::begin(kBurstKinds), std::end(kBurstKinds),
                                           [key](const BurstKind& k) { return k.key == key; });
-    static constexpr float kHues[12][3] = {{1, .5f, .5f}, {1, .75f, .5f}, {1, 1, .5f},    {.75f, 1, .5f},
-                                           {.5f, 1, .5f}, {.5f, 1, .75f}, {.5f, 1, 1},    {.5f, .75f, 1},
-                                           {.5f, .5f, 1}, {.75f, .5f, 1}, {1, .5f, 1},    {1, .5f, .75f}};
+    static constexpr float kHues[12][3] = {{1, .5f, .5f}, {1, .75f, .5f}, {1, 1, .5f}, {.75f, 1, .5f},
+                                           {.5f, 1, .5f}, {.5f, 1, .75f}, {.5f, 1, 1}, {.5f, .75f, 1},
+                                           {.5f, .5f, 1}, {.75f, .5f, 1}, {1, .5f, 1}, {1, .5f, .75f}};
     for (int i = 0; i < 800; ++i) {
       ModelParticle& p = particles[i];
       p.active = true;

@@ -41,7 +41,7 @@ TEST(Keys, EachLetterLaunchesItsBurstFromTheCurrentState) {
     unsigned char key;
     const BurstPreset& preset;
   };
-  const Case cases[] = {{'w', Up},   {'s', Down},   {'a', Left},       {'d', Right},
+  const Case cases[] = {{'w', Up},   {'s', Down},   {'a', Left},      {'d', Right},
                         {'z', Away}, {'c', Toward}, {'r', Regenerate}};
   for (const Case& c : cases) {
     scatter();
@@ -91,8 +91,7 @@ TEST(Keys, EveryOtherCodeChangesNothing) {
   // Capitals (shift or caps lock), digits and all the rest, ESC aside.
   for (int code = 0; code < 256; ++code) {
     const unsigned char key = static_cast<unsigned char>(code);
-    if (key == 27 || key == 'a' || key == 'c' || key == 'd' || key == 'r' || key == 's' || key == 'w' ||
-        key == 'z') {
+    if (key == 27 || key == 'a' || key == 'c' || key == 'd' || key == 'r' || key == 's' || key == 'w' || key == 'z') {
       continue;
     }
     scatter();

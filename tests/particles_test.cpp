@@ -119,9 +119,12 @@ TEST_F(ParticlesTest, EachPresetSetsItsPullAndOneSidedAxis) {
     int oneSidedAxis; // 0 x, 1 y, -1 none
   };
   const Case cases[] = {
-      {"Up", Up, {0, -2.45f, 0}, 1},         {"Down", Down, {0, -4.9f, 0}, -1},
-      {"Left", Left, {-4.9f, 0, 0}, -1},     {"Right", Right, {-4.9f, 0, 0}, 0},
-      {"Away", Away, {0, 0, -4.9f}, -1},     {"Toward", Toward, {0, 0, 4.9f}, -1},
+      {"Up", Up, {0, -2.45f, 0}, 1},
+      {"Down", Down, {0, -4.9f, 0}, -1},
+      {"Left", Left, {-4.9f, 0, 0}, -1},
+      {"Right", Right, {-4.9f, 0, 0}, 0},
+      {"Away", Away, {0, 0, -4.9f}, -1},
+      {"Toward", Toward, {0, 0, 4.9f}, -1},
       {"Regenerate", Regenerate, {0, -4.9f, 0}, -1},
   };
   for (const Case& c : cases) {
@@ -197,7 +200,7 @@ TEST(AdvanceParticle, LifeFlashesBackOnlyBelowZero) {
   EXPECT_EQ(particle.life, 0.0f); // exactly zero stays, drawn once more unseen
 
   advanceParticle(particle);
-  EXPECT_EQ(particle.life, 1.0f); // below zero: back to full, not 1 - 0.5
+  EXPECT_EQ(particle.life, 1.0f);       // below zero: back to full, not 1 - 0.5
   EXPECT_EQ(particle.position.x, 1.0f); // kept flying through the flash
 }
 

@@ -109,8 +109,8 @@ TEST_F(RawImageTest, RefusesSizesThatAreNotPositiveOrOverflow) {
   struct Case {
     std::int32_t width, height;
   };
-  for (const Case c : {Case{0, 32}, Case{32, 0}, Case{-1, 32}, Case{32, -4}, Case{1431655765, 1},
-                       Case{1431655764, 2}, Case{65536, 65536}}) {
+  for (const Case c : {Case{0, 32}, Case{32, 0}, Case{-1, 32}, Case{32, -4}, Case{1431655765, 1}, Case{1431655764, 2},
+                       Case{65536, 65536}}) {
     RawImage image;
     EXPECT_FALSE(loadRawImage(empty.c_str(), c.width, c.height, image)) << c.width << " x " << c.height;
     EXPECT_STREQ(rawImageFailure, "image size out of range");

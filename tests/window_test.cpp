@@ -9,8 +9,8 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 
 namespace {
 
