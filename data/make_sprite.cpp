@@ -13,15 +13,16 @@
 
 namespace {
 
-constexpr int kSize = 32;
-constexpr int kStride = 3 * kSize; // already a multiple of 4
+constexpr std::size_t kSize = 32;
+constexpr std::size_t kStride = 3 * kSize; // already a multiple of 4
 
 std::vector<std::uint8_t> glowPixels() {
   std::vector<std::uint8_t> pixels(kStride * kSize);
   const double centre = kSize / 2.0;
-  for (int row = 0; row < kSize; ++row) {
-    for (int column = 0; column < kSize; ++column) {
-      const double distance = std::hypot(column + 0.5 - centre, row + 0.5 - centre) / centre;
+  for (std::size_t row = 0; row < kSize; ++row) {
+    for (std::size_t column = 0; column < kSize; ++column) {
+      const double distance =
+          std::hypot(static_cast<double>(column) + 0.5 - centre, static_cast<double>(row) + 0.5 - centre) / centre;
       const double falloff = distance < 1.0 ? 1.0 - distance : 0.0;
       const auto level = static_cast<std::uint8_t>(std::lround(255.0 * falloff * falloff));
       std::uint8_t* pixel = &pixels[row * kStride + column * 3];

@@ -86,10 +86,13 @@ struct FireworkModel {
       if (!p.active) {
         continue;
       }
-      const float x = p.position[0], y = p.position[1];
+      const double x = p.position[0];
+      const double y = p.position[1];
       const float depth = p.position[2] + -40.0f;
-      const float right = static_cast<float>(x + 0.5), left = static_cast<float>(x - 0.5);
-      const float top = static_cast<float>(y + 0.5), bottom = static_cast<float>(y - 0.5);
+      const auto right = static_cast<float>(x + 0.5);
+      const auto left = static_cast<float>(x - 0.5);
+      const auto top = static_cast<float>(y + 0.5);
+      const auto bottom = static_cast<float>(y - 0.5);
       calls.insert(calls.end(), {{"glColor4f", {p.rgb[0], p.rgb[1], p.rgb[2], p.life}},
                                  {"glBegin", {GL_TRIANGLE_STRIP}},
                                  {"glTexCoord2d", {1, 1}},

@@ -31,7 +31,9 @@ void scatter() {
   randomState = 1;
   launchBurst(Up);
   for (int i = 0; i < kParticleCount; ++i) {
-    particlePool[i].position = {static_cast<float>(i % 40) - 20.0f, static_cast<float>(i / 40) - 10.0f, -5.0f};
+    const int column = i % 40;
+    const int row = i / 40;
+    particlePool[i].position = {static_cast<float>(column - 20), static_cast<float>(row - 10), -5.0f};
     particlePool[i].life = 0.5f;
   }
 }
@@ -68,7 +70,7 @@ TEST(Keys, RegenerateTwiceGivesTwoBurstsFromTheLaunchPoint) {
     EXPECT_EQ(p.position.x, 0.0f);
     EXPECT_EQ(p.position.y, 8.0f);
     EXPECT_EQ(p.position.z, 0.0f);
-    differentSpeeds += !sameParticle(p, first[i]);
+    differentSpeeds += sameParticle(p, first[i]) ? 0 : 1;
   }
   EXPECT_GT(differentSpeeds, kParticleCount / 2); // the random sequence went on
 }
@@ -90,7 +92,7 @@ TEST(Keys, LeftRelaunchesScatteredParticlesWhereTheyAre) {
 TEST(Keys, EveryOtherCodeChangesNothing) {
   // Capitals (shift or caps lock), digits and all the rest, ESC aside.
   for (int code = 0; code < 256; ++code) {
-    const unsigned char key = static_cast<unsigned char>(code);
+    const auto key = static_cast<unsigned char>(code);
     if (key == 27 || key == 'a' || key == 'c' || key == 'd' || key == 'r' || key == 's' || key == 'w' || key == 'z') {
       continue;
     }

@@ -59,8 +59,8 @@ TEST_F(RawImageTest, LoadsAFileOfExactlyStrideTimesHeightBytesAsItIs) {
   EXPECT_EQ(image.pixels[3071], 3071 % 256);
 
   // A padded row: width 5 takes 16 bytes a row, 15 of them pixels.
-  EXPECT_TRUE(loadRawImage(writeFile("padded", 16 * 3).c_str(), 5, 3, image));
-  EXPECT_FALSE(loadRawImage(writeFile("unpadded", 15 * 3).c_str(), 5, 3, image));
+  EXPECT_TRUE(loadRawImage(writeFile("padded", std::size_t{16} * 3).c_str(), 5, 3, image));
+  EXPECT_FALSE(loadRawImage(writeFile("unpadded", std::size_t{15} * 3).c_str(), 5, 3, image));
 }
 
 TEST_F(RawImageTest, RejectsEveryOtherLengthAndWhatIsNotAFile) {

@@ -39,7 +39,10 @@ TEST(Window, FirstFrameShowsTheBurstAsOneAdditiveGlowInTheMiddle) {
 
   // The lit area is round, centred and about one unit (18 pixels) across at
   // this depth; the square's corners, where the sprite is black, stay black.
-  int left = kWidth, right = -1, top = kHeight, bottom = -1;
+  int left = kWidth;
+  int right = -1;
+  int top = kHeight;
+  int bottom = -1;
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       if (shown.brightness(x, y) > 0) {

@@ -10,7 +10,7 @@ struct ScreenImage {
   std::vector<std::uint8_t> rgb; // top row first, three bytes a pixel
 
   // Red, green and blue added up at (x, y), counted from the top left.
-  int brightness(int x, int y) const {
+  [[nodiscard]] int brightness(int x, int y) const {
     const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
     return p[0] + p[1] + p[2];
   }

@@ -39,7 +39,9 @@ bool findWindow(Display* display, Window window, Placement& placement) {
       return true;
     }
   }
-  Window root, parent, *children = nullptr;
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
   unsigned count = 0;
   bool found = false;
   if (XQueryTree(display, window, &root, &parent, &children, &count) != 0) {
@@ -88,8 +90,9 @@ int main(int argc, char** argv) {
     return std::fclose(file) == 0 ? 0 : 1;
   }
 
-  long lit = 0;
-  double sumX = 0, sumY = 0;
+  int lit = 0;
+  double sumX = 0;
+  double sumY = 0;
   for (int y = 0; y < shown.height; ++y) {
     for (int x = 0; x < shown.width; ++x) {
       if (shown.brightness(x, y) > 0) {
@@ -99,6 +102,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::printf("lit %ld %.0f %.0f\n", lit, lit > 0 ? sumX / lit : -1.0, lit > 0 ? sumY / lit : -1.0);
+  std::printf("lit %d %.0f %.0f\n", lit, lit > 0 ? sumX / lit : -1.0, lit > 0 ? sumY / lit : -1.0);
   return 0;
 }
