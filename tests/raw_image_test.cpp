@@ -30,7 +30,9 @@ protected:
       bytes[i] = static_cast<unsigned char>(i);
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (size > 0) {
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+    }
     std::fclose(file);
     return path.string();
   }
