@@ -28,13 +28,8 @@ constexpr const char* kInstructions[] = {
 } // namespace
 
 int main(int argc, char** argv) {
-  // GLUT takes its own options (such as -display) from the arguments; the
-  // program has none of its own.
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(800, 600);
-  glutInitWindowPosition(200, 100);
-  glutCreateWindow("Particle System: Firework");
+  // The program has no options of its own: all arguments go to GLUT.
+  openWindow(argc, argv);
 
   for (const char* line : kInstructions) {
     std::fputs(line, stdout);

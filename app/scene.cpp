@@ -3,8 +3,17 @@
 #include "particles.h"
 #include "sprite_texture.h"
 
+#include <GL/freeglut_std.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+void openWindow(int& argc, char** argv) {
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(kWindowWidth, kWindowHeight);
+  glutInitWindowPosition(200, 100);
+  glutCreateWindow("Particle System: Firework");
+}
 
 bool initialiseScene() {
   if (!setupSpriteTexture()) {

@@ -1,5 +1,14 @@
-// scene.h: the render state, the first burst and the projection.
+// scene.h: the window, the render state, the first burst and the projection.
 #pragma once
+
+inline constexpr int kWindowWidth = 800;  // pixels, at start
+inline constexpr int kWindowHeight = 600; // pixels, at start
+
+// Initialises GLUT with the process's arguments (GLUT takes its own options,
+// such as -display, from them) and opens the firework's window: RGBA,
+// double-buffered, with a depth buffer, 800 x 600 at (200, 100). Its OpenGL
+// context is current on return.
+void openWindow(int& argc, char** argv);
 
 // Sets up the sprite texture, then the render state (additive blending,
 // 2-D texturing with the sprite bound, no depth test), then launches the

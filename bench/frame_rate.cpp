@@ -46,16 +46,12 @@ template <typename Frame> double framesPerSecond(Frame frame) {
 } // namespace
 
 int main(int argc, char** argv) {
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(800, 600);
-  glutInitWindowPosition(200, 100);
-  glutCreateWindow("Particle System: Firework");
+  openWindow(argc, argv);
   if (!initialiseScene()) {
     std::fprintf(stderr, "frame_rate: cannot load particle.bmp from the working directory\n");
     return EXIT_FAILURE;
   }
-  onReshape(800, 600);
+  onReshape(kWindowWidth, kWindowHeight);
   glutDisplayFunc([] {});
   glutMainLoopEvent(); // map the window before timing anything
 

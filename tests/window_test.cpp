@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
+constexpr int kWidth = kWindowWidth;
+constexpr int kHeight = kWindowHeight;
 
 // What the display shows of the window once the frame has been presented.
 ScreenImage shownFrame() {
@@ -68,11 +68,7 @@ TEST(Window, FirstFrameShowsTheBurstAsOneAdditiveGlowInTheMiddle) {
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(kWidth, kHeight);
-  glutInitWindowPosition(200, 100);
-  glutCreateWindow("Particle System: Firework");
+  openWindow(argc, argv);
   // Let the window be mapped before drawing into it.
   glutDisplayFunc([] {});
   for (int i = 0; i < 10; ++i) {
