@@ -39,7 +39,7 @@ namespace {
 // always a multiple of 10 and so exact as a float.
 float launchSpeed(bool oneSided) {
   const int n = randomInt() % 50;
-  return static_cast<float>(((oneSided ? n + 25 : n - 25)) * 10);
+  return static_cast<float>((oneSided ? n + 25 : n - 25) * 10);
 }
 
 } // namespace
