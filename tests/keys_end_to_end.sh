@@ -25,12 +25,16 @@ timeout 20 xdotool search --sync --name '^Particle System: Firework$' >/dev/null
 # A bare X server gives the keyboard to the window under the pointer.
 xdotool mousemove 600 400
 
-# The start-up burst rises out of view within a thousand frames or so.
+# The start-up burst is in view for some 650 frames, then gone for good.
+# Only a second of dark in a row counts: the window is black, too, for the
+# moment before its first frame.
 tries=0
-until [ "$(lit)" = 0 ]; do
+dark=0
+while [ "$dark" -lt 5 ]; do
   tries=$((tries + 1))
   [ "$tries" -le 300 ] || fail "the start-up burst never left the view"
-  sleep 0.1
+  if [ "$(lit)" = 0 ]; then dark=$((dark + 1)); else dark=0; fi
+  sleep 0.2
 done
 
 # Capital letters, digits and the like are not commands.

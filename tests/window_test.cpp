@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -18,10 +20,21 @@ constexpr int kWidth = kWindowWidth;
 constexpr int kHeight = kWindowHeight;
 
 // What the display shows of the window once the frame has been presented.
+// The picture travels to the X server on GLUT's connection and is read back
+// on another, so it is read again, for up to a second, until something
+// shows; nothing draws meanwhile.
 ScreenImage shownFrame() {
   glFinish();
-  glutMainLoopEvent();
-  return captureScreen(glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), kWidth, kHeight);
+  ScreenImage shown;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    glutMainLoopEvent();
+    shown = captureScreen(glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y), kWidth, kHeight);
+    if (shown.width == kWidth && shown.brightness(kWidth / 2, kHeight / 2) > 0) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return shown;
 }
 
 TEST(Window, FirstFrameShowsTheBurstAsOneAdditiveGlowInTheMiddle) {

@@ -18,7 +18,13 @@ pid=$!
 trap 'kill $pid 2>/dev/null' EXIT
 timeout 20 xdotool search --sync --name '^Particle System: Firework$' >/dev/null
 xdotool mousemove 600 400
-until "$probe" measure | grep -q '^lit 0 '; do sleep 0.1; done
+# A second of dark in a row: the start-up burst has gone (the window is
+# black, too, for the moment before its first frame).
+dark=0
+while [ "$dark" -lt 5 ]; do
+  if "$probe" measure | grep -q '^lit 0 '; then dark=$((dark + 1)); else dark=0; fi
+  sleep 0.2
+done
 xdotool key r
 sleep "$delay"
 "$probe" save "$root/build/screenshot.ppm"
