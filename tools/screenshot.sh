@@ -1,12 +1,14 @@
 #!/bin/sh
-# usage: tools/screenshot.sh [SECONDS]   (from the project's root, after a build)
-# Makes docs/screenshot.png: starts the built firework on a private Xvfb
-# server, waits for the start-up burst to leave the view, presses r, and
-# takes the window's picture SECONDS (default 0.2) after the burst.
+# usage: tools/screenshot.sh [SECONDS [OUTPUT]]   (after a build)
+# Makes OUTPUT (default docs/screenshot.png): starts the built firework on a
+# private Xvfb server, waits for the start-up burst to leave the view,
+# presses r, and takes the window's picture SECONDS (default 0.2) after the
+# burst.
 # Needs xvfb, xdotool and netpbm (for pnmtopng).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 delay=${1:-0.2}
+output=$(realpath -m "${2:-$root/docs/screenshot.png}")
 if [ -z "${SCREENSHOT_ON_DISPLAY:-}" ]; then
   SCREENSHOT_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
@@ -28,5 +30,5 @@ done
 xdotool key r
 sleep "$delay"
 "$probe" save "$root/build/screenshot.ppm"
-pnmtopng -compression 9 "$root/build/screenshot.ppm" >"$root/docs/screenshot.png"
-echo "wrote docs/screenshot.png"
+pnmtopng -compression 9 "$root/build/screenshot.ppm" >"$output"
+echo "wrote $output"
