@@ -1,8 +1,7 @@
 // gl_web.cpp: the OpenGL calls the firework makes that the browser's GL
-// (Emscripten's legacy GL emulation over WebGL 1) lacks or takes otherwise.
+// (Emscripten's legacy GL emulation over WebGL 1) takes otherwise; immediate
+// mode is in immediate_web.cpp.
 //
-// - glTexCoord2d is missing; the coordinates go on as floats, which holds
-//   every texture coordinate the firework sends (0 and 1) exactly.
 // - glShadeModel is only a note on standard error; the emulation always
 //   shades smoothly, which is the shading the firework asks for.
 // - WebGL takes only a format name as a texture's internal format, and the
@@ -39,8 +38,6 @@ GLint formatName(GLint internalFormat) {
 } // namespace
 
 void glShadeModel(GLenum /*mode*/) {}
-
-void glTexCoord2d(GLdouble s, GLdouble t) { glTexCoord2f(static_cast<GLfloat>(s), static_cast<GLfloat>(t)); }
 
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels) {
