@@ -8,8 +8,9 @@
 // at the buffer swap by one glDrawArrays from client arrays, much as a
 // desktop driver queues them.
 //
-// Limits: the render state must not change between a frame's first strip
-// and its swap (the firework sets it once, at start-up). Other primitives go
+// Limits: a frame ends with glutSwapBuffers (the firework's is double
+// buffered), and the render state must not change between a frame's first
+// strip and its swap (the firework sets it once, at start-up). Other primitives go
 // straight to the emulation, after what has been gathered so far is drawn.
 #include <GL/freeglut_std.h>
 #include <GL/gl.h>
