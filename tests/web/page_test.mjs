@@ -10,7 +10,8 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
-import {launchBrowser, serveFolder, measureCanvas, frameProbe} from './browser.mjs';
+import {launchBrowser, serveFolder, measureCanvas, checkList, openPage as openUrl, releaseFrames as release,
+  readProbe as probe} from './browser.mjs';
 
 const [mode, site, testPages, readme] = process.argv.slice(2);
 
@@ -22,12 +23,8 @@ const instructions =
   'Press ESC to exit\n';
 const endedText = 'The firework has ended. Reload the page to start it again.';
 
-let passed = 0, failed = 0;
-function check(name, ok, detail = '') {
-  if (ok) ++passed;
-  else ++failed;
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${mode}: ${name}${detail ? ' (' + detail + ')' : ''}`);
-}
+const checks = checkList(mode);
+const check = checks.check;
 
 let server = null;
 let root = site;
@@ -44,19 +41,8 @@ function pageUrl(folder) {
 }
 
 const consoleErrors = [];
-async function openPage(browser, folder, holdFrames) {
-  const page = await browser.newPage();
-  page.on('console', (message) => {
-    if (message.type() === 'error') consoleErrors.push(`${folder}: ${message.text()}`);
-  });
-  page.on('pageerror', (error) => consoleErrors.push(`${folder}: ${error.message}`));
-  await page.evaluateOnNewDocument(frameProbe, holdFrames);
-  await page.goto(pageUrl(folder));
-  return page;
-}
+const openPage = (browser, folder, holdFrames) => openUrl(browser, pageUrl(folder), holdFrames, consoleErrors);
 const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
-const release = (page, frames) => page.evaluate((n) => window.fireworkProbe.release(n), frames);
-const probe = (page) => page.evaluate(() => ({...window.fireworkProbe, held: window.fireworkProbe.held.size}));
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 const browser = await launchBrowser();
@@ -68,6 +54,10 @@ try {
   check('the page shows the five instruction strings as the program prints them',
     (await text(page, '#output')) === instructions, JSON.stringify(await text(page, '#output')));
   check('the page is titled "Particle System: Firework"', (await page.title()) === 'Particle System: Firework');
+  // Installing and the offline worker need a server; from file:// the page asks for neither.
+  const linksManifest = (await page.$('link[rel="manifest"]')) !== null;
+  check(mode === 'http' ? 'served, the page links its manifest' : 'from file://, the page links no manifest',
+    linksManifest === (mode === 'http'));
 
   const keysSection = fs.readFileSync(readme, 'utf8').split('\n## Keys\n')[1].split('\n## ')[0];
   const readmeRows = keysSection.split('\n')
@@ -172,5 +162,4 @@ try {
 server?.close();
 
 check('no error in the browser\'s console', consoleErrors.length === 0, consoleErrors.join('; '));
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);
+checks.finish();

@@ -9,14 +9,18 @@ import puppeteer from 'puppeteer-core';
 
 export const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
 
-// Starts headless Chromium. The closed network here refuses Chromium's
+// Starts headless Chromium with a profile folder of its own, removed when
+// the browser is closed. The closed network here refuses Chromium's
 // background connections, so they are turned off; as root it needs
 // --no-sandbox. `extraArgs` adds flags, such as one that turns WebGL off.
 export async function launchBrowser(extraArgs = []) {
-  return puppeteer.launch({
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-chromium-'));
+  const browser = await puppeteer.launch({
     executablePath: chromiumPath,
     headless: true,
-    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), 'firework-chromium-')),
+    userDataDir: profile,
+    // A desktop's page: wide enough for the canvas's full 800 CSS pixels.
+    defaultViewport: {width: 1000, height: 1000},
     args: [
       '--no-sandbox',
       '--use-gl=angle',
@@ -31,6 +35,15 @@ export async function launchBrowser(extraArgs = []) {
       ...extraArgs,
     ],
   });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    try {
+      await close();
+    } finally {
+      fs.rmSync(profile, {recursive: true, force: true});
+    }
+  };
+  return browser;
 }
 
 const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
@@ -50,12 +63,56 @@ export function serveFolder(root) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// A run of named checks: prints a line for each and, at the end, "N passed,
+// N failed"; `label` starts every line.
+export function checkList(label) {
+  const tally = {passed: 0, failed: 0};
+  tally.check = (name, ok, detail = '') => {
+    if (ok) ++tally.passed;
+    else ++tally.failed;
+    console.log(`${ok ? 'ok  ' : 'FAIL'} ${label}: ${name}${detail ? ' (' + detail + ')' : ''}`);
+  };
+  tally.finish = () => {
+    console.log(`${tally.passed} passed, ${tally.failed} failed`);
+    process.exit(tally.failed === 0 ? 0 : 1);
+  };
+  return tally;
+}
+
+// Opens `url` in a new tab of `browser` with frameProbe installed (see
+// there for `holdFrames`); the page's console errors and uncaught errors go
+// to `errors`.
+// With `viewport`, the tab shows the page at that size and device emulation
+// (puppeteer's setViewport) from the start.
+export async function openPage(browser, url, holdFrames, errors, viewport = null) {
+  const page = await browser.newPage();
+  if (viewport) await page.setViewport(viewport);
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(`${url}: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => errors.push(`${url}: ${error.message}`));
+  await page.evaluateOnNewDocument(frameProbe, holdFrames);
+  await page.goto(url);
+  return page;
+}
+
+// Runs `frames` held animation frames (see frameProbe); resolves to the
+// steps so far.
+export const releaseFrames = (page, frames) => page.evaluate((n) => window.fireworkProbe.release(n), frames);
+// The probe's counts, with the number of held frame callbacks as `held`.
+export const readProbe = (page) =>
+  page.evaluate(() => ({...window.fireworkProbe, held: window.fireworkProbe.held.size}));
+
+// The canvas as the page shows it, in device pixels: a PNG, base64.
+export async function canvasPicture(page) {
+  return (await page.$('#canvas')).screenshot({encoding: 'base64'});
+}
+
 // The canvas as the page shows it: lit pixels (any channel above 24), their
-// centre in canvas pixels from the top left, the extent of the lit area and
-// the brightest pixel's smallest channel (255 for white).
+// centre in pixels from the top left, the extent of the lit area, the
+// brightest pixel's smallest channel (255 for white) and the size of the
+// picture in device pixels.
 export async function measureCanvas(page) {
-  const canvas = await page.$('#canvas');
-  const png = await canvas.screenshot({encoding: 'base64'});
   return page.evaluate(async (data) => {
     const image = new Image();
     image.src = 'data:image/png;base64,' + data;
@@ -89,24 +146,33 @@ export async function measureCanvas(page) {
       width: right - left + 1,
       height: bottom - top + 1,
       whitest,
+      pictureWidth: image.width,
+      pictureHeight: image.height,
     };
-  }, png);
+  }, await canvasPicture(page));
 }
 
 // Installed before the page's own scripts: counts animation frames and the
-// program's steps (each step clears the canvas once) and notes when the
-// first step drew, in milliseconds from the start of navigation. With
+// program's steps (each step clears the canvas once), notes when the first
+// step drew, in milliseconds from the start of navigation, and keeps the
+// last viewport the program set and how many it set (its reshape handler
+// sets one each time). With
 // `holdFrames`, animation frames run only when the test releases them, so
 // the test decides which step is on screen.
 export function frameProbe(holdFrames) {
-  const probe = {frames: 0, steps: 0, firstStep: null, held: new Map(), nextId: 1};
+  const probe = {frames: 0, steps: 0, firstStep: null, viewport: null, reshapes: 0, held: new Map(), nextId: 1};
   window.fireworkProbe = probe;
   for (const type of [window.WebGLRenderingContext, window.WebGL2RenderingContext].filter(Boolean)) {
-    const clear = type.prototype.clear;
+    const {clear, viewport} = type.prototype;
     type.prototype.clear = function (mask) {
       ++probe.steps;
       if (probe.firstStep === null) probe.firstStep = performance.now();
       return clear.call(this, mask);
+    };
+    type.prototype.viewport = function (...box) {
+      probe.viewport = box.join(' ');
+      ++probe.reshapes;
+      return viewport.apply(this, box);
     };
   }
   const request = window.requestAnimationFrame.bind(window);
