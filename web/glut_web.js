@@ -11,12 +11,24 @@
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
 //   no such character (arrows, function keys) deliver nothing.
+//   Enter and Space pressed on a focused button or link of the page are
+//   that control's, as the page expects; they reach the program otherwise.
+//   Tab reaches the program and still moves the focus.
+// - glutReshapeFunc: the window is the canvas, sized by the page. Its
+//   drawing buffer follows the canvas's displayed size in device pixels (CSS
+//   size times devicePixelRatio, watched by a ResizeObserver), so the picture
+//   stays sharp on any screen and in full screen; each change of size
+//   reaches the reshape handler as a desktop window's resize does.
+// - A lost WebGL context stops the animation: the program's GL calls would
+//   act on nothing, and its texture and the emulation's buffers are gone
+//   with the context, so only a new start (the page reloads) draws again.
 // - exit() called from either handler ends the program for good, as ending
-//   the process does: the animation stops, keys no longer act, and the page
-//   hears the status through Module.onExit.
+//   the process does: the animation stops, keys no longer act, the canvas
+//   keeps its last size, and the page hears the status through
+//   Module.onExit.
 //
-// Limits: one window, one idle and one keyboard handler; no key-up or
-// special-key handler.
+// Limits: one window, one idle, one keyboard and one reshape handler; no
+// key-up or special-key handler.
 
 mergeInto(LibraryManager.library, {
   $GlutWeb__deps: ['$Browser', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
@@ -24,6 +36,7 @@ mergeInto(LibraryManager.library, {
     idleFunc: 0,
     keyboardFunc: 0,
     frameRequest: 0, // the pending animation frame, 0 when not animating
+    sizeObserver: null, // watches the canvas's displayed size once reshape is handled
 
     // Keys that type a control character under GLUT, by their DOM name.
     controlKeys: {'Backspace': 8, 'Tab': 9, 'Enter': 13, 'Escape': 27, 'Delete': 127},
@@ -42,6 +55,8 @@ mergeInto(LibraryManager.library, {
 
     end: function(status) {
       window.removeEventListener('keydown', GlutWeb.onKeydown, true);
+      Module['canvas'].removeEventListener('webglcontextlost', GlutWeb.onContextLost);
+      if (GlutWeb.sizeObserver) GlutWeb.sizeObserver.disconnect();
       GlutWeb.stopAnimation();
       try {
         exit(status); // runs the atexit work, then Module.onExit(status)
@@ -60,6 +75,7 @@ mergeInto(LibraryManager.library, {
       // The program lives on in its animation after main has returned.
       runtimeKeepalivePush();
       GlutWeb.frameRequest = requestAnimationFrame(GlutWeb.tick);
+      Module['canvas'].addEventListener('webglcontextlost', GlutWeb.onContextLost);
     },
 
     stopAnimation: function() {
@@ -81,14 +97,61 @@ mergeInto(LibraryManager.library, {
       return code < 256 ? code : null;
     },
 
+    // Enter or Space on a focused button or link: the control's own keys.
+    pressesControl: function(event) {
+      return (event.key == 'Enter' || event.key == ' ') && event.target instanceof Element &&
+             event.target.closest('button, a[href]') !== null;
+    },
+
     onKeydown: function(event) {
+      if (GlutWeb.pressesControl(event)) return;
       var code = GlutWeb.typedCode(event);
       if (code === null) return;
-      event.preventDefault();
+      // Tab still moves the focus through the page, which must stay usable
+      // from the keyboard.
+      if (event.key != 'Tab') event.preventDefault();
       GlutWeb.call(function() {
         {{{ makeDynCall('viii', 'GlutWeb.keyboardFunc') }}}(code, Browser.mouseX | 0, Browser.mouseY | 0);
       });
     },
+
+    // The drawing buffer at the canvas's displayed size in device pixels; a
+    // change of size calls the reshape handler through GLUT's resize listener.
+    onCanvasResized: function(entries) {
+      var entry = entries[entries.length - 1];
+      var width, height;
+      if (entry.devicePixelContentBoxSize) {
+        width = entry.devicePixelContentBoxSize[0].inlineSize;
+        height = entry.devicePixelContentBoxSize[0].blockSize;
+      } else { // browsers that only tell CSS pixels
+        width = Math.round(entry.contentRect.width * devicePixelRatio);
+        height = Math.round(entry.contentRect.height * devicePixelRatio);
+      }
+      var canvas = Module['canvas'];
+      if (width < 1 || height < 1 || (width == canvas.width && height == canvas.height)) return;
+      GlutWeb.call(function() { Browser.setCanvasSize(width, height); });
+    },
+
+    observeCanvasSize: function() {
+      if (GlutWeb.sizeObserver || typeof ResizeObserver == 'undefined') return;
+      GlutWeb.sizeObserver = new ResizeObserver(GlutWeb.onCanvasResized);
+      try {
+        GlutWeb.sizeObserver.observe(Module['canvas'], {box: 'device-pixel-content-box'});
+      } catch (e) { // a browser without that box
+        GlutWeb.sizeObserver.observe(Module['canvas']);
+      }
+    },
+
+    onContextLost: function(event) {
+      event.preventDefault(); // lets the browser offer the context back
+      GlutWeb.stopAnimation();
+    },
+  },
+
+  glutReshapeFunc__deps: ['$GlutWeb', '$GLUT'],
+  glutReshapeFunc: function(func) {
+    GLUT.reshapeFunc = func;
+    if (func) GlutWeb.observeCanvasSize();
   },
 
   glutIdleFunc__deps: ['$GlutWeb'],

@@ -1,0 +1,244 @@
+// screens_test.mjs: the firework's page on the screens people open it on,
+// in headless Chromium with its device emulation, served from 127.0.0.1:
+// a phone with touch and its landscape turn, a desktop at 2 device pixels
+// per CSS pixel with the mouse and the keyboard, full screen and back, the
+// reload with the network off after one visit, and a lost WebGL context.
+//
+// usage: node screens_test.mjs SITE
+// Prints a line per check and "N passed, N failed"; exits 1 on a failure.
+import crypto from 'node:crypto';
+import path from 'node:path';
+import {launchBrowser, serveFolder, measureCanvas, canvasPicture, checkList, openPage, releaseFrames,
+  readProbe, frameProbe} from './browser.mjs';
+
+const [site] = process.argv.slice(2);
+const {check, finish} = checkList('screens');
+const errors = [];
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
+const desktop2x = {width: 960, height: 720, deviceScaleFactor: 2};
+
+// The canvas in CSS pixels (its box), its drawing buffer, the viewport the
+// program last set and how often, and what of the page reaches past the
+// screen's right edge.
+const layout = (page) => page.evaluate(() => {
+  const canvas = document.getElementById('canvas');
+  const box = canvas.getBoundingClientRect();
+  const style = getComputedStyle(document.body);
+  return {
+    css: [box.width, box.height],
+    bottom: box.bottom - box.top,
+    buffer: [canvas.width, canvas.height],
+    viewport: window.fireworkProbe.viewport,
+    reshapes: window.fireworkProbe.reshapes,
+    dpr: devicePixelRatio,
+    screen: [innerWidth, innerHeight],
+    pageWidth: document.body.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight),
+    sideways: document.documentElement.scrollWidth > innerWidth,
+    overflowing: [...document.body.querySelectorAll('*')]
+      .filter((element) => element.getBoundingClientRect().right > innerWidth + 0.5).map((element) => element.tagName),
+  };
+});
+
+// Waits until the drawing buffer is the canvas's size in device pixels and
+// the program has been told (its viewport is the whole buffer), then
+// resolves to the layout.
+async function settled(page) {
+  await page.waitForFunction(() => {
+    const canvas = document.getElementById('canvas');
+    const box = canvas.getBoundingClientRect();
+    return window.fireworkProbe.viewport === `0 0 ${canvas.width} ${canvas.height}` &&
+      Math.abs(canvas.width - box.width * devicePixelRatio) <= 1 &&
+      Math.abs(canvas.height - box.height * devicePixelRatio) <= 1;
+  }, {timeout: 20000}).catch(() => {});
+  return layout(page);
+}
+
+// Sharp and told: the buffer is the displayed size in device pixels and the
+// viewport covers it.
+const sharp = (state) => state.buffer.every((size, i) => Math.abs(size - state.css[i] * state.dpr) <= 1) &&
+  state.viewport === `0 0 ${state.buffer[0]} ${state.buffer[1]}`;
+const fourByThree = (state) => Math.abs(state.css[1] - state.css[0] * 3 / 4) <= 1;
+const show = (state) => JSON.stringify({...state, overflowing: state.overflowing.slice(0, 5)});
+
+// A started page at `viewport`, frames held, sized and told.
+async function started(browser, viewport) {
+  const page = await openPage(browser, url, true, errors, viewport);
+  await page.waitForFunction(() => document.getElementById('output').textContent !== '', {timeout: 20000});
+  await settled(page);
+  return page;
+}
+
+// Chromium's emulated device scale (setViewport) leaves the canvas's size
+// in device pixels as it was, so each screen gets a browser that has that
+// many device pixels per CSS pixel.
+const browserAt = (scale) => launchBrowser([`--force-device-scale-factor=${scale}`]);
+
+const server = await serveFolder(path.resolve(site));
+const url = `http://127.0.0.1:${server.address().port}/index.html`;
+let browser = await browserAt(phone.deviceScaleFactor);
+try {
+  // A phone, held upright: the page fits, the buttons fire bursts under a finger.
+  const page = await started(browser, phone);
+  let state = await layout(page);
+  check('upright phone: the canvas is as wide as the page allows, at 4:3, and nothing reaches past the screen',
+    Math.abs(state.css[0] - state.pageWidth) <= 0.5 && fourByThree(state) && !state.sideways &&
+      state.overflowing.length === 0, show(state));
+  check('upright phone: the drawing buffer is the canvas in device pixels, and the program was told', sharp(state),
+    show(state));
+
+  const buttons = await page.$$eval('#controls button[data-key]', (list) => list.map((button) => {
+    const box = button.getBoundingClientRect();
+    return {key: button.dataset.key, shortcut: button.getAttribute('aria-keyshortcuts'), width: box.width,
+      height: box.height, touchAction: getComputedStyle(button).touchAction};
+  }));
+  check('seven buttons, w s a d z c r, at least 44 x 44 CSS px, each with its key in aria-keyshortcuts and no ' +
+    'double-tap zoom', buttons.map((button) => button.key).join('') === 'wsadzcr' &&
+      buttons.every((button) => button.shortcut === button.key && button.width >= 44 && button.height >= 44 &&
+        button.touchAction === 'manipulation'), JSON.stringify(buttons));
+
+  await releaseFrames(page, 1);
+  await page.tap('#canvas'); // a finger on the firework itself: nothing happens, no error
+  await page.tap('h1');
+  await page.tap('h1');
+  await page.tap('button[data-key="r"]');
+  await releaseFrames(page, 5);
+  const tapped = await measureCanvas(page);
+  const zoom = await page.evaluate(() => visualViewport.scale);
+  // r brings every particle to 8 units above the middle: 145 / 600 of the height above the centre.
+  check('a tap on r brings the burst back 8 units above the middle, and double taps do not zoom',
+    tapped.lit > 100 && Math.abs(tapped.x / tapped.pictureWidth - 0.5) < 0.02 &&
+      Math.abs(tapped.y / tapped.pictureHeight - 155 / 600) < 0.03 && zoom === 1,
+    `${JSON.stringify(tapped)}, zoom ${zoom}`);
+
+  // Turned to landscape: the whole canvas fits the screen's height.
+  const reshapesUpright = state.reshapes;
+  await page.setViewport({...phone, width: phone.height, height: phone.width});
+  state = await settled(page);
+  check('landscape phone: the whole canvas fits the screen\'s height, at 4:3, sharp, and the program was told',
+    state.css[1] <= state.screen[1] && fourByThree(state) && sharp(state) && state.reshapes > reshapesUpright &&
+      !state.sideways && state.overflowing.length === 0, show(state));
+  await page.close();
+  await browser.close();
+  browser = await browserAt(desktop2x.deviceScaleFactor);
+
+  // A desktop at 2 device pixels per CSS pixel: 800 x 600 CSS pixels, a
+  // buffer of 1600 x 1200. The same burst, whichever way r is given: the
+  // key, the button under the mouse, the button focused from the keyboard
+  // and pressed with Enter or Space, a letter typed while it has focus.
+  const picture = async (give) => {
+    const fresh = await started(browser, desktop2x);
+    await releaseFrames(fresh, 1);
+    const detail = await give(fresh);
+    await releaseFrames(fresh, 5);
+    const hash = crypto.createHash('sha256').update(await canvasPicture(fresh)).digest('hex');
+    await fresh.close();
+    return {hash, detail};
+  };
+  const focusR = async (fresh) => {
+    for (let tab = 0; tab < 7; ++tab) await fresh.keyboard.press('Tab'); // from the canvas to w ... r
+    return fresh.evaluate(() => document.activeElement.dataset.key);
+  };
+  const once = await picture((fresh) => fresh.keyboard.press('r'));
+  const twice = await picture(async (fresh) => {
+    await fresh.keyboard.press('r');
+    await fresh.keyboard.press('r');
+  });
+  const ways = {
+    'the mouse on the r button': await picture((fresh) => fresh.click('button[data-key="r"]')),
+    'Enter on the focused r button': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('Enter')][0]),
+    'Space on the focused r button': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('Space')][0]),
+    'r typed while the r button has focus': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('r')][0]),
+  };
+  const differ = Object.entries(ways).filter(([, way]) => way.hash !== once.hash ||
+    (way.detail !== undefined && way.detail !== 'r')).map(([name, way]) => `${name}: ${way.hash === twice.hash ?
+    'twice' : 'other'}${way.detail !== undefined ? ', focus on ' + way.detail : ''}`);
+  check('2x desktop: the r key, the r button under the mouse, Enter or Space on it and r typed on it give one ' +
+    'and the same burst', once.hash !== twice.hash && differ.length === 0, differ.join('; '));
+
+  // Full screen and back, on the 2x desktop, at the browser's own pace.
+  const live = await openPage(browser, url, false, errors, desktop2x);
+  state = await settled(live);
+  check('2x desktop: the canvas stays 800 x 600 CSS pixels, its buffer 1600 x 1200, the program told',
+    state.css.join() === '800,600' && state.buffer.join() === '1600,1200' && sharp(state), show(state));
+  await live.click('#fullscreen');
+  await live.waitForFunction(() => document.fullscreenElement?.id === 'canvas', {timeout: 5000}).catch(() => {});
+  const full = await settled(live);
+  check('full screen: the canvas fills the screen, its buffer at the screen\'s device pixels, the program told',
+    full.css.join() === full.screen.join() && sharp(full) && full.reshapes > state.reshapes, show(full));
+  await live.evaluate(() => document.exitFullscreen());
+  const back = await settled(live);
+  check('leaving full screen brings back 800 x 600 at 4:3 and tells the program again',
+    back.css.join() === '800,600' && sharp(back) && back.reshapes > full.reshapes, show(back));
+
+  const start = await readProbe(live);
+  await pause(2000);
+  const end = await readProbe(live);
+  const frames = end.frames - start.frames, steps = end.steps - start.steps;
+  check('2x desktop: one step per animation frame', frames > 10 && Math.abs(steps - frames) <= 0.05 * frames,
+    `${frames} frames, ${steps} steps in 2 s`);
+
+  // A lost WebGL context: said at once; when it comes back the page starts anew.
+  await live.evaluate(() => {
+    window.contextControl = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+    window.contextControl.loseContext();
+  });
+  await live.waitForFunction(() => /display was lost/.test(document.getElementById('status').textContent),
+    {timeout: 2000}).catch(() => {});
+  const stepsWhenLost = (await readProbe(live)).steps;
+  await pause(500);
+  const lost = {status: await live.$eval('#status', (element) => element.textContent), ...(await readProbe(live))};
+  check('a lost context is said at once, and the firework waits without a step',
+    /display was lost/.test(lost.status) && lost.steps === stepsWhenLost, JSON.stringify(lost.status));
+  await Promise.all([live.waitForNavigation({timeout: 10000}).catch(() => {}),
+    live.evaluate(() => window.contextControl.restoreContext())]);
+  await live.waitForFunction(() => window.fireworkProbe.steps > 10, {timeout: 20000}).catch(() => {});
+  const restored = {status: await live.$eval('#status', (element) => element.textContent), ...(await readProbe(live))};
+  check('when the context comes back the firework starts again', restored.steps > 10 && restored.status === '',
+    `${restored.steps} steps, status ${JSON.stringify(restored.status)}`);
+  await live.close();
+
+  // One visit, then the network off: the page comes from the service
+  // worker's cache and runs. What it loads to draw its first frame (the
+  // manifest, the icons and the worker aside) stays under 300 KB.
+  const offlineServer = await serveFolder(path.resolve(site));
+  const offlineUrl = `http://127.0.0.1:${offlineServer.address().port}/`;
+  const visit = await browser.newPage();
+  const loaded = [];
+  visit.on('response', async (response) => {
+    // The WebAssembly comes out of firework.js as a data: URL, not from the network.
+    if (!/^data:|manifest|icons|service-worker/.test(response.url())) {
+      loaded.push(`${new URL(response.url()).pathname} ${(await response.buffer()).length}`);
+    }
+  });
+  visit.on('pageerror', (error) => errors.push(`offline: ${error.message}`));
+  await visit.evaluateOnNewDocument(frameProbe, false);
+  await visit.goto(offlineUrl);
+  const cached = await visit.evaluate(async () => {
+    await navigator.serviceWorker.ready;
+    return caches.keys();
+  });
+  const firstFrameBytes = loaded.reduce((sum, file) => sum + Number(file.split(' ')[1]), 0);
+  check('what the page loads for its first frame stays under 300 KB',
+    loaded.length >= 2 && firstFrameBytes < 300 * 1024, `${firstFrameBytes} bytes: ${loaded.join(', ')}`);
+  offlineServer.closeAllConnections();
+  offlineServer.close();
+  await visit.reload();
+  await visit.waitForFunction(() => window.fireworkProbe.steps > 10, {timeout: 20000}).catch(() => {});
+  const offline = await visit.evaluate(async () => ({
+    output: document.getElementById('output').textContent.split('\n')[0],
+    steps: window.fireworkProbe.steps,
+    network: await fetch('not-cached').then(() => 'answered', () => 'off'),
+  }));
+  check('after one visit the page opens and runs with the network off, from a cache named after the release',
+    cached.some((name) => /^firework-\d+\.\d+\.\d+$/.test(name)) &&
+      offline.output === 'This program will generate firework:' && offline.steps > 10 && offline.network === 'off',
+    `${JSON.stringify(cached)}, ${JSON.stringify(offline)}`);
+  await visit.close();
+} finally {
+  await browser.close();
+  server.close();
+}
+
+check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
+finish();
