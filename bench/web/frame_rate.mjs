@@ -1,34 +1,55 @@
 // frame_rate.mjs: the firework's page against a page that only clears the
-// same canvas, in headless Chromium (WebGL drawn by SwiftShader).
+// same canvas, in headless Chromium (WebGL drawn by SwiftShader), at 1, 2
+// and 3 device pixels per CSS pixel: the canvas is 800 x 600 CSS pixels
+// on both pages, its drawing buffer 800 x 600 times the scale.
+//
+// As the desktop benchmark does, both pages are sent r every 100 animation
+// frames, so that the burst stays in view and every frame draws it (the
+// baseline ignores the key).
 //
 // usage: node frame_rate.mjs SITE BASELINE_FOLDER [PAIRS]
-// First at the browser's own pace: animation frames and steps per second,
-// and the time from navigation to the first step. Then, with the frame-rate
-// limit off, PAIRS (default 5) alternating runs of 3 seconds each of the
-// firework and the baseline, and the median ratio of their frame rates.
+// At each scale: first at the browser's own pace, animation frames and
+// steps per second of both pages, and the time from navigation to the
+// firework's first step; then, with the frame-rate limit off, PAIRS
+// (default 3) alternating runs of 3 seconds each of the firework and the
+// baseline, and the median ratio of their frame rates. The browser's window
+// is the pages' viewport, so that it composites no more than they show.
 import path from 'node:path';
 import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
 
-const [site, baseline, pairs = '5'] = process.argv.slice(2);
+const [site, baseline, pairs = '3'] = process.argv.slice(2);
 const seconds = 3;
+const viewport = {width: 840, height: 700};
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const range = (values, digits = 0) =>
+  `${Math.min(...values).toFixed(digits)} to ${Math.max(...values).toFixed(digits)}`;
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // Frames and steps per second over `seconds`, once the page has drawn.
 async function measure(browser, url) {
   const page = await browser.newPage();
+  await page.setViewport(viewport);
   await page.evaluateOnNewDocument(frameProbe, false);
+  await page.evaluateOnNewDocument(() => {
+    let frames = 0;
+    const regenerate = () => {
+      if (++frames % 100 === 0) window.dispatchEvent(new KeyboardEvent('keydown', {key: 'r'}));
+      requestAnimationFrame(regenerate);
+    };
+    requestAnimationFrame(regenerate);
+  });
   await page.goto(url);
   await page.waitForFunction(() => window.fireworkProbe.steps > 0, {timeout: 20000});
   await pause(500);
   const start = await page.evaluate(() => ({...window.fireworkProbe}));
   await pause(seconds * 1000);
-  const end = await page.evaluate(() => ({...window.fireworkProbe}));
+  const end = await page.evaluate(() => ({...window.fireworkProbe, buffer: document.getElementById('canvas').width}));
   await page.close();
   return {
     fps: (end.frames - start.frames) / seconds,
     steps: (end.steps - start.steps) / seconds,
     firstStep: end.firstStep,
+    buffer: end.buffer,
   };
 }
 
@@ -37,30 +58,29 @@ const baselineServer = await serveFolder(path.resolve(baseline));
 const fireworkUrl = `http://127.0.0.1:${siteServer.address().port}/index.html`;
 const baselineUrl = `http://127.0.0.1:${baselineServer.address().port}/clear.html`;
 
-let browser = await launchBrowser();
-const paced = [];
-for (let run = 0; run < 3; ++run) paced.push(await measure(browser, fireworkUrl));
-await browser.close();
-console.log('At the browser\'s pace (3 runs):');
-for (const run of paced) {
-  console.log(`  ${run.fps.toFixed(1)} animation frames/s, ${run.steps.toFixed(1)} steps/s, ` +
-    `first step ${run.firstStep.toFixed(0)} ms after navigation`);
-}
+for (const scale of [1, 2, 3]) {
+  const scaled = [`--force-device-scale-factor=${scale}`, `--window-size=${viewport.width},${viewport.height}`];
+  let browser = await launchBrowser(scaled);
+  const paced = await measure(browser, fireworkUrl);
+  const pacedClear = await measure(browser, baselineUrl);
+  await browser.close();
+  console.log(`${scale}x (buffer ${paced.buffer} pixels wide), at the browser's pace: firework ` +
+    `${paced.fps.toFixed(1)} animation frames/s, ${paced.steps.toFixed(1)} steps/s, clear only ` +
+    `${pacedClear.fps.toFixed(1)} frames/s; first step ${paced.firstStep.toFixed(0)} ms after navigation`);
 
-browser = await launchBrowser(['--disable-frame-rate-limit', '--disable-gpu-vsync']);
-const firework = [], clear = [], ratios = [];
-for (let pair = 0; pair < Number(pairs); ++pair) {
-  const f = (await measure(browser, fireworkUrl)).fps;
-  const c = (await measure(browser, baselineUrl)).fps;
-  firework.push(f);
-  clear.push(c);
-  ratios.push(f / c);
-  console.log(`pair ${pair + 1}: firework ${f.toFixed(1)} frames/s (${(1000 / f).toFixed(2)} ms), ` +
-    `clear only ${c.toFixed(1)} frames/s (${(1000 / c).toFixed(2)} ms)`);
+  browser = await launchBrowser([...scaled, '--disable-frame-rate-limit', '--disable-gpu-vsync']);
+  const firework = [], clear = [], ratios = [];
+  for (let pair = 0; pair < Number(pairs); ++pair) {
+    const f = (await measure(browser, fireworkUrl)).fps;
+    const c = (await measure(browser, baselineUrl)).fps;
+    firework.push(f);
+    clear.push(c);
+    ratios.push(f / c);
+  }
+  await browser.close();
+  console.log(`${scale}x, limit off: firework ${range(firework)} frames/s ` +
+    `(${range(firework.map((f) => 1000 / f), 2)} ms), clear only ${range(clear)} frames/s ` +
+    `(${range(clear.map((c) => 1000 / c), 2)} ms); median ratio firework / clear only ${median(ratios).toFixed(3)}`);
 }
-await browser.close();
 siteServer.close();
 baselineServer.close();
-console.log(`Unlimited: firework ${Math.min(...firework).toFixed(0)} to ${Math.max(...firework).toFixed(0)} frames/s, ` +
-  `clear only ${Math.min(...clear).toFixed(0)} to ${Math.max(...clear).toFixed(0)}; ` +
-  `median ratio firework / clear only ${median(ratios).toFixed(3)}`);

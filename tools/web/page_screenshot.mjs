@@ -1,27 +1,41 @@
-// page_screenshot.mjs: the README's picture of the page, taken by headless
+// page_screenshot.mjs: the README's pictures of the page, taken by headless
 // Chromium from the built site served on 127.0.0.1.
 //
-// usage: node page_screenshot.mjs SITE OUTPUT.png
-// Waits for the start-up burst to leave the view (some 650 frames), presses
-// r, and takes the whole page 80 steps after it, as the desktop picture is.
+// usage: node page_screenshot.mjs SITE DESKTOP.png PHONE.png
+// DESKTOP.png is the whole page on a desktop; PHONE.png what a phone (390 x
+// 844 CSS pixels, 2 device pixels each, touch) shows without scrolling.
+// Each waits for the start-up burst to leave the view (some 650 frames),
+// presses r (on the phone, taps its button), and pictures the page 80 steps
+// after it, as the desktop window's picture is.
 import path from 'node:path';
 import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
 
-const [site, output] = process.argv.slice(2);
+const [site, desktopOutput, phoneOutput] = process.argv.slice(2);
 const server = await serveFolder(path.resolve(site));
-const browser = await launchBrowser();
+const url = `http://127.0.0.1:${server.address().port}/index.html`;
+
+async function picture(viewport, scale, pressR, output, fullPage) {
+  const browser = await launchBrowser([`--force-device-scale-factor=${scale}`]);
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({...viewport, deviceScaleFactor: scale});
+    await page.evaluateOnNewDocument(frameProbe, true);
+    await page.goto(url);
+    await page.waitForFunction(() => window.fireworkProbe.held.size > 0, {timeout: 20000});
+    await page.evaluate(() => window.fireworkProbe.release(800));
+    await pressR(page);
+    await page.evaluate(() => window.fireworkProbe.release(80));
+    await page.screenshot({path: output, fullPage});
+    console.log(`wrote ${output}`);
+  } finally {
+    await browser.close();
+  }
+}
+
 try {
-  const page = await browser.newPage();
-  await page.setViewport({width: 900, height: 1200});
-  await page.evaluateOnNewDocument(frameProbe, true);
-  await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
-  await page.waitForFunction(() => window.fireworkProbe.held.size > 0, {timeout: 20000});
-  await page.evaluate(() => window.fireworkProbe.release(800));
-  await page.keyboard.press('r');
-  await page.evaluate(() => window.fireworkProbe.release(80));
-  await page.screenshot({path: output, fullPage: true});
-  console.log(`wrote ${output}`);
+  await picture({width: 900, height: 1200}, 1, (page) => page.keyboard.press('r'), desktopOutput, true);
+  await picture({width: 390, height: 844, isMobile: true, hasTouch: true}, 2,
+    (page) => page.tap('button[data-key="r"]'), phoneOutput, false);
 } finally {
-  await browser.close();
   server.close();
 }
