@@ -1,5 +1,5 @@
 // window_probe: looks at the firework's window as a user would, for the
-// end-to-end key test and the README's screenshot.
+// end-to-end key test and the desktop screenshot.
 //
 // Usage: window_probe measure   prints "lit N x Y": how many pixels of the
 //                               window are not black, and where their centre

@@ -1,4 +1,4 @@
-// page_screenshot.mjs: the README's pictures of the page, taken by headless
+// page_screenshot.mjs: the pictures of the page in docs/, taken by headless
 // Chromium from the built site served on 127.0.0.1.
 //
 // usage: node page_screenshot.mjs SITE DESKTOP.png PHONE.png
