@@ -108,11 +108,14 @@ try {
   const stepsAtEscape = (await probe(page)).steps;
   await release(page, 10);
   await page.keyboard.press('r');
+  await page.click('button[data-key="r"]');
   await release(page, 10);
   const afterEscape = await probe(page);
-  check('ESC stops the animation and keys no longer act',
-    afterEscape.steps === stepsAtEscape && afterEscape.held === 0,
-    `${afterEscape.steps - stepsAtEscape} steps after ESC, ${afterEscape.held} frames asked for`);
+  const buttonsOff = await page.$$eval('button[data-key]', (buttons) => buttons.every((button) => button.disabled));
+  check('ESC stops the animation, and neither keys nor the burst buttons act',
+    afterEscape.steps === stepsAtEscape && afterEscape.held === 0 && buttonsOff,
+    `${afterEscape.steps - stepsAtEscape} steps after ESC, ${afterEscape.held} frames asked for, ` +
+      `buttons ${buttonsOff ? 'disabled' : 'enabled'}`);
   check('the page says the firework has ended', (await text(page, '#status')) === endedText,
     JSON.stringify(await text(page, '#status')));
   await page.close();
