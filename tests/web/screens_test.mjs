@@ -118,6 +118,13 @@ try {
   check('landscape phone: the whole canvas fits the screen\'s height, at 4:3, sharp, and the program was told',
     state.css[1] <= state.screen[1] && fourByThree(state) && sharp(state) && state.reshapes > reshapesUpright &&
       !state.sideways && state.overflowing.length === 0, show(state));
+
+  // The narrowest phone in use, 320 CSS pixels: the buttons wrap, nothing scrolls sideways.
+  await page.setViewport({...phone, width: 320, height: 568});
+  state = await settled(page);
+  check('320-pixel phone: the canvas as wide as the page, sharp, and nothing reaches past the screen',
+    Math.abs(state.css[0] - state.pageWidth) <= 0.5 && fourByThree(state) && sharp(state) && !state.sideways &&
+      state.overflowing.length === 0, show(state));
   await page.close();
   await browser.close();
   browser = await browserAt(desktop2x.deviceScaleFactor);
