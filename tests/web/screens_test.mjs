@@ -142,9 +142,12 @@ try {
     await fresh.close();
     return {hash, detail};
   };
-  const focusR = async (fresh) => {
-    for (let tab = 0; tab < 7; ++tab) await fresh.keyboard.press('Tab'); // from the canvas to w ... r
-    return fresh.evaluate(() => document.activeElement.dataset.key);
+  // Tabs from the canvas to w ... r, then `key`; resolves to the key of the button that had focus.
+  const onFocusedR = (key) => async (fresh) => {
+    for (let tab = 0; tab < 7; ++tab) await fresh.keyboard.press('Tab');
+    const focused = await fresh.evaluate(() => document.activeElement.dataset.key);
+    await fresh.keyboard.press(key);
+    return focused;
   };
   const once = await picture((fresh) => fresh.keyboard.press('r'));
   const twice = await picture(async (fresh) => {
@@ -153,9 +156,9 @@ try {
   });
   const ways = {
     'the mouse on the r button': await picture((fresh) => fresh.click('button[data-key="r"]')),
-    'Enter on the focused r button': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('Enter')][0]),
-    'Space on the focused r button': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('Space')][0]),
-    'r typed while the r button has focus': await picture(async (fresh) => [await focusR(fresh), await fresh.keyboard.press('r')][0]),
+    'Enter on the focused r button': await picture(onFocusedR('Enter')),
+    'Space on the focused r button': await picture(onFocusedR('Space')),
+    'r typed while the r button has focus': await picture(onFocusedR('r')),
   };
   const differ = Object.entries(ways).filter(([, way]) => way.hash !== once.hash ||
     (way.detail !== undefined && way.detail !== 'r')).map(([name, way]) => `${name}: ${way.hash === twice.hash ?
