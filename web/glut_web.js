@@ -26,6 +26,11 @@
 //   the process does: the animation stops, keys no longer act, the canvas
 //   keeps its last size, and the page hears the status through
 //   Module.onExit.
+// - The page hears the program's steps and keys, which a desktop's GLUT has
+//   no one to tell: Module.beforeStep(steps), if the page sets it, is called
+//   just before each frame step with the number of steps run so far (keys
+//   the page types there act before that step), and Module.onKey(code,
+//   steps) after the keyboard handler has taken a key.
 //
 // Limits: one window, one idle, one keyboard and one reshape handler; no
 // key-up or special-key handler.
@@ -35,6 +40,7 @@ mergeInto(LibraryManager.library, {
   $GlutWeb: {
     idleFunc: 0,
     keyboardFunc: 0,
+    steps: 0, // frame steps the program has run, by the idle or the display handler
     frameRequest: 0, // the pending animation frame, 0 when not animating
     sizeObserver: null, // watches the canvas's displayed size once reshape is handled
 
@@ -67,7 +73,14 @@ mergeInto(LibraryManager.library, {
 
     tick: function() {
       GlutWeb.frameRequest = requestAnimationFrame(GlutWeb.tick);
-      GlutWeb.call(function() { {{{ makeDynCall('v', 'GlutWeb.idleFunc') }}}(); });
+      GlutWeb.step(GlutWeb.idleFunc);
+    },
+
+    // One frame step of the program: `func` is its idle or display handler.
+    step: function(func) {
+      if (Module['beforeStep']) Module['beforeStep'](GlutWeb.steps);
+      GlutWeb.call(function() { {{{ makeDynCall('v', 'func') }}}(); });
+      ++GlutWeb.steps;
     },
 
     startAnimation: function() {
@@ -113,6 +126,7 @@ mergeInto(LibraryManager.library, {
       GlutWeb.call(function() {
         {{{ makeDynCall('viii', 'GlutWeb.keyboardFunc') }}}(code, Browser.mouseX | 0, Browser.mouseY | 0);
       });
+      if (Module['onKey']) Module['onKey'](code, GlutWeb.steps);
     },
 
     // The drawing buffer at the canvas's displayed size in device pixels; a
@@ -170,7 +184,7 @@ mergeInto(LibraryManager.library, {
     GLUT.requestedAnimationFrame = true;
     requestAnimationFrame(function() {
       GLUT.requestedAnimationFrame = false;
-      GlutWeb.call(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
+      GlutWeb.step(GLUT.displayFunc);
     });
   },
 

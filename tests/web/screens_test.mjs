@@ -233,15 +233,19 @@ try {
     loaded.length >= 2 && firstFrameBytes < 300 * 1024, `${firstFrameBytes} bytes: ${loaded.join(', ')}`);
   offlineServer.closeAllConnections();
   offlineServer.close();
+  // Reloaded with a show in the address, which no request carries.
+  await visit.evaluate(() => history.replaceState(null, '', '#show=1.RAzz'));
   await visit.reload();
   await visit.waitForFunction(() => window.fireworkProbe.steps > 10, {timeout: 20000}).catch(() => {});
   const offline = await visit.evaluate(async () => ({
+    show: document.getElementById('status').textContent.split(':')[0],
     output: document.getElementById('output').textContent.split('\n')[0],
     steps: window.fireworkProbe.steps,
     network: await fetch('not-cached').then(() => 'answered', () => 'off'),
   }));
-  check('after one visit the page opens and runs with the network off, from a cache named after the release',
-    cached.some((name) => /^firework-\d+\.\d+\.\d+$/.test(name)) &&
+  check('after one visit the page opens and runs with the network off, from a cache named after the release, ' +
+    'with a show in its address', cached.some((name) => /^firework-\d+\.\d+\.\d+$/.test(name)) &&
+      offline.show === 'Replaying the show in the address' &&
       offline.output === 'This program will generate firework:' && offline.steps > 10 && offline.network === 'off',
     `${JSON.stringify(cached)}, ${JSON.stringify(offline)}`);
   await visit.close();

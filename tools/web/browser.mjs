@@ -87,13 +87,19 @@ export function checkList(label) {
 export async function openPage(browser, url, holdFrames, errors, viewport = null) {
   const page = await browser.newPage();
   if (viewport) await page.setViewport(viewport);
-  page.on('console', (message) => {
-    if (message.type() === 'error') errors.push(`${url}: ${message.text()}`);
-  });
-  page.on('pageerror', (error) => errors.push(`${url}: ${error.message}`));
+  watchErrors(page, errors);
   await page.evaluateOnNewDocument(frameProbe, holdFrames);
   await page.goto(url);
   return page;
+}
+
+// Adds the console errors and uncaught errors of `page` to `errors`, each
+// after the address it came from.
+export function watchErrors(page, errors) {
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(`${page.url()}: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => errors.push(`${page.url()}: ${error.message}`));
 }
 
 // Runs `frames` held animation frames (see frameProbe); resolves to the

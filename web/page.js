@@ -1,0 +1,134 @@
+// page.js: the page around the program. The program's window is the
+// canvas, its standard output the instructions under it; anything that goes
+// wrong is said in the status line, which also carries a note on the show
+// (show.js). The buttons type the burst keys; the program itself comes from
+// firework.js, loaded last.
+'use strict';
+const canvas = document.getElementById('canvas');
+const statusLine = document.getElementById('status');
+const output = document.getElementById('output');
+const keyButtons = [...document.querySelectorAll('#controls button[data-key]')];
+const fullscreenButton = document.getElementById('fullscreen');
+
+// The status line: the note on the show, then what the program and the page
+// have said, a line each.
+const statusParts = {note: '', lines: []};
+const showStatus = () => {
+  statusLine.textContent = [statusParts.note, ...statusParts.lines].filter(Boolean).join('\n');
+};
+
+// One line in the status line; a failure also takes the canvas's place.
+function say(text, failed) {
+  statusParts.lines.push(text);
+  showStatus();
+  if (failed) canvas.hidden = true;
+}
+
+// The note on the show, replacing the one before; `selected`, a part of it,
+// is selected so that it can be copied at once.
+function noteShow(text, selected = '') {
+  statusParts.note = text;
+  showStatus();
+  if (!selected) return;
+  const range = document.createRange();
+  const at = text.indexOf(selected);
+  range.setStart(statusLine.firstChild, at);
+  range.setEnd(statusLine.firstChild, at + selected.length);
+  getSelection().removeAllRanges();
+  getSelection().addRange(range);
+}
+
+function webglAvailable() {
+  try {
+    return Boolean(document.createElement('canvas').getContext('webgl'));
+  } catch (error) {
+    return false;
+  }
+}
+
+var Module = {
+  canvas: canvas,
+  print: (text) => { output.textContent += text + '\n'; },
+  // The program's standard error: its one line when the sprite cannot be
+  // loaded. The GL emulation announces itself there too; those notes are
+  // for developers and go to the browser's console.
+  printErr: (text) => (text.startsWith('WARNING: using emscripten GL') ? console.info(text) : say(text, false)),
+  onExit: (status) => {
+    for (const button of keyButtons) button.disabled = true;
+    if (status === 0) {
+      say('The firework has ended. Reload the page to start it again.', false);
+    } else {
+      say('The firework stopped with status ' + status + '.', true);
+    }
+  },
+  onAbort: (reason) => say('The firework could not start: ' + reason, true),
+  // The show plays its keys before their steps and records the burst keys
+  // the program takes.
+  beforeStep: playShowKeys,
+  onKey: recordShowKey,
+};
+
+window.addEventListener('error', (event) => say('The firework could not start: ' + event.message, true));
+
+// A button types its key: the program gets the key press that typing it
+// makes, through the same keyboard handler, so it acts exactly as the key
+// does (and not at all once the firework has ended). It acts on pointer
+// down, at once under a finger; pressed from the keyboard (Enter, Space)
+// or by assistive technology it acts on its click, which then has no
+// pointer behind it (detail 0). The show's player types its keys the same
+// way, on the canvas.
+function typeKey(target, key) {
+  target.dispatchEvent(new KeyboardEvent('keydown', {key, bubbles: true, cancelable: true}));
+}
+for (const button of keyButtons) {
+  button.addEventListener('pointerdown', (event) => {
+    if (event.button === 0) typeKey(button, button.dataset.key);
+  });
+  button.addEventListener('click', (event) => {
+    if (event.detail === 0) typeKey(button, button.dataset.key);
+  });
+}
+document.getElementById('share').addEventListener('click', shareShow);
+document.getElementById('play-show').addEventListener('click', playBuiltInShow);
+
+// Full screen shows the canvas alone; its new size reaches the program as
+// a window's resize does, and so does the way back.
+if (document.fullscreenEnabled && canvas.requestFullscreen) {
+  fullscreenButton.hidden = false;
+  fullscreenButton.addEventListener('click', () => {
+    canvas.requestFullscreen().catch((error) => say('Full screen was refused: ' + error.message, false));
+    canvas.focus();
+  });
+}
+
+// Phones drop the WebGL context when the tab goes to the background, and a
+// GPU reset does it anywhere. The program's texture goes with it, so when
+// the browser gives the context back the page starts the firework anew.
+canvas.addEventListener('webglcontextlost', () =>
+  say('The display was lost: the browser took the graphics back. The firework starts again when they return.',
+      false));
+canvas.addEventListener('webglcontextrestored', () => location.reload());
+
+if (webglAvailable()) {
+  startShow((key) => typeKey(canvas, key), noteShow);
+  const program = document.createElement('script');
+  program.src = 'firework.js';
+  program.onerror = () => say('The firework could not start: firework.js is missing beside this page.', true);
+  document.body.appendChild(program);
+  canvas.focus();
+} else {
+  say('The firework needs WebGL, which this browser does not offer or has turned off.', true);
+}
+
+// Installable and usable without the network, where the browser allows it:
+// only over http(s), never from file://.
+if (location.protocol === 'https:' || location.protocol === 'http:') {
+  const manifest = document.createElement('link');
+  manifest.rel = 'manifest';
+  manifest.href = 'manifest.webmanifest';
+  document.head.appendChild(manifest);
+  if ('serviceWorker' in navigator) {
+    window.addEventListener('load', () => navigator.serviceWorker.register('service-worker.js')
+      .catch((error) => console.info('Without offline use: ' + error.message)));
+  }
+}
