@@ -59,8 +59,8 @@ const fireworkUrl = `http://127.0.0.1:${siteServer.address().port}/index.html`;
 const baselineUrl = `http://127.0.0.1:${baselineServer.address().port}/clear.html`;
 
 for (const scale of [1, 2, 3]) {
-  const scaled = [`--force-device-scale-factor=${scale}`, `--window-size=${viewport.width},${viewport.height}`];
-  let browser = await launchBrowser(scaled);
+  const windowSize = [`--window-size=${viewport.width},${viewport.height}`];
+  let browser = await launchBrowser({scale, chromiumArgs: windowSize});
   const paced = await measure(browser, fireworkUrl);
   const pacedClear = await measure(browser, baselineUrl);
   await browser.close();
@@ -68,7 +68,8 @@ for (const scale of [1, 2, 3]) {
     `${paced.fps.toFixed(1)} animation frames/s, ${paced.steps.toFixed(1)} steps/s, clear only ` +
     `${pacedClear.fps.toFixed(1)} frames/s; first step ${paced.firstStep.toFixed(0)} ms after navigation`);
 
-  browser = await launchBrowser([...scaled, '--disable-frame-rate-limit', '--disable-gpu-vsync']);
+  browser = await launchBrowser({scale,
+    chromiumArgs: [...windowSize, '--disable-frame-rate-limit', '--disable-gpu-vsync']});
   const firework = [], clear = [], ratios = [];
   for (let pair = 0; pair < Number(pairs); ++pair) {
     const f = (await measure(browser, fireworkUrl)).fps;

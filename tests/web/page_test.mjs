@@ -152,7 +152,7 @@ try {
   await browser.close();
 }
 
-const withoutWebgl = await launchBrowser(['--disable-webgl', '--disable-3d-apis']);
+const withoutWebgl = await launchBrowser({webgl: false});
 try {
   const page = await openPage(withoutWebgl, site, false);
   await pause(500);

@@ -1,40 +1,123 @@
 // browser.mjs: what the page tests, the screenshot and the frame-rate
-// benchmark share: headless Chromium from Debian (WebGL drawn by SwiftShader),
-// a static server on 127.0.0.1, and a look at the canvas as it is shown.
+// benchmark share: a browser of one of the three engines, a static server
+// on 127.0.0.1, and a look at the canvas as it is shown.
+//
+// The engines, from Debian's packages, each drawing WebGL in software:
+// - chromium: headless Chromium through puppeteer-core (DevTools), WebGL by
+//   SwiftShader;
+// - firefox: Firefox ESR through puppeteer-core (WebDriver BiDi), in a
+//   window (headless it has no WebGL without a GPU), WebGL by Mesa;
+// - webkit: WebKitGTK's MiniBrowser through its WebDriver (webdriver.mjs), in
+//   a window, WebGL by Mesa.
+// Firefox and WebKit need a display (xvfb-run). Every quirk of an engine
+// stays in `engines` below, so that the tests themselves read the same for
+// all three: what one cannot do under automation is in its `leavesOut`,
+// which a test asks through checkList's `can`.
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
 import os from 'node:os';
+import {spawn} from 'node:child_process';
+import net from 'node:net';
 import puppeteer from 'puppeteer-core';
+import {startWebDriver, initScripts, withScripts} from './webdriver.mjs';
 
-export const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+// The engine the tests drive: FIREWORK_BROWSER, chromium by default.
+export const engineName = process.env.FIREWORK_BROWSER || 'chromium';
 
-// Starts headless Chromium with a profile folder of its own, removed when
-// the browser is closed. The closed network here refuses Chromium's
-// background connections, so they are turned off; as root it needs
-// --no-sandbox. `extraArgs` adds flags, such as one that turns WebGL off.
-export async function launchBrowser(extraArgs = []) {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: chromiumPath,
-    headless: true,
-    userDataDir: profile,
-    // A desktop's page: wide enough for the canvas's full 800 CSS pixels.
-    defaultViewport: {width: 1000, height: 1000},
-    args: [
-      '--no-sandbox',
-      '--use-gl=angle',
-      '--use-angle=swiftshader',
-      '--enable-unsafe-swiftshader',
-      '--no-first-run',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-      '--disable-quic',
-      '--window-size=1000,1400',
-      ...extraArgs,
-    ],
+// Firefox's preferences: WebGL in a window without a GPU, nothing from the
+// network, no first-run pages.
+const firefoxPrefs = (scale, webgl) => ({
+  'webgl.force-enabled': webgl,
+  'webgl.disabled': !webgl,
+  'webgl.out-of-process': false,
+  'layout.css.devPixelsPerPx': String(scale),
+  'browser.shell.checkDefaultBrowser': false,
+});
+
+// A free port on 127.0.0.1 for WebKit's driver.
+const freePort = () => new Promise((resolve) => {
+  const probe = net.createServer().listen(0, '127.0.0.1', () => {
+    const {port} = probe.address();
+    probe.close(() => resolve(port));
   });
+});
+
+export const engines = {
+  chromium: {
+    binary: process.env.CHROMIUM || '/usr/bin/chromium',
+    leavesOut: {},
+    // The closed network here refuses Chromium's background connections, so
+    // they are turned off; as root it needs --no-sandbox. Emulated device
+    // scale (setViewport) leaves the canvas's size in device pixels as it
+    // was, so the scale is the browser's own.
+    launch: ({scale, webgl, chromiumArgs, profile}) => puppeteer.launch({
+      executablePath: engines.chromium.binary,
+      headless: true,
+      userDataDir: profile,
+      // A desktop's page: wide enough for the canvas's full 800 CSS pixels.
+      defaultViewport: {width: 1000, height: 1000},
+      args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+        '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
+        '--disable-quic', '--window-size=1000,1400', ...(scale === 1 ? [] : [`--force-device-scale-factor=${scale}`]),
+        ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis']), ...chromiumArgs],
+    }),
+  },
+  firefox: {
+    binary: '/usr/bin/firefox-esr',
+    leavesOut: {
+      touch: 'Firefox on Linux takes no touch input from WebDriver BiDi without a touch screen',
+    },
+    launch: ({scale, webgl, profile}) => puppeteer.launch({
+      browser: 'firefox',
+      executablePath: engines.firefox.binary,
+      headless: false,
+      userDataDir: profile,
+      defaultViewport: {width: 1000, height: 1000},
+      extraPrefsFirefox: firefoxPrefs(scale, webgl),
+      env: {...process.env, LIBGL_ALWAYS_SOFTWARE: '1'},
+    }),
+  },
+  webkit: {
+    binary: '/usr/bin/WebKitWebDriver',
+    leavesOut: {
+      phone: 'WebKitGTK\'s WebDriver emulates no phone, and MiniBrowser\'s window is no narrower than 447 CSS ' +
+        'pixels; the 2x desktop checks take its CSS size x devicePixelRatio path',
+    },
+    // One driver a browser, its device scale from GDK_SCALE; each page is a
+    // session, a MiniBrowser window of its own.
+    async launch({scale, webgl}) {
+      const port = await freePort();
+      const driver = spawn(engines.webkit.binary, [`--port=${port}`], {stdio: 'ignore',
+        env: {...process.env, GDK_SCALE: String(scale), LIBGL_ALWAYS_SOFTWARE: '1'}});
+      const url = `http://127.0.0.1:${port}`;
+      for (let tries = 0; !(await fetch(url + '/status').then((r) => r.ok, () => false)); ++tries) {
+        if (tries === 100) throw new Error('WebKitWebDriver did not start');
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
+      const browser = await startWebDriver(url, {
+        'browserName': 'MiniBrowser',
+        'webkitgtk:browserOptions': {
+          binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+          args: ['--automation', `--enable-webgl=${webgl}`],
+        },
+      });
+      const close = browser.close;
+      browser.close = async () => {
+        await close();
+        driver.kill();
+      };
+      return browser;
+    },
+  },
+};
+
+// Starts the tested engine with a profile folder of its own, removed when
+// the browser is closed: `scale` device pixels per CSS pixel, WebGL on or
+// off, and for Chromium further flags.
+export async function launchBrowser({scale = 1, webgl = true, chromiumArgs = []} = {}) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `firework-${engineName}-`));
+  const browser = await engines[engineName].launch({scale, webgl, chromiumArgs, profile});
   const close = browser.close.bind(browser);
   browser.close = async () => {
     try {
@@ -49,24 +132,47 @@ export async function launchBrowser(extraArgs = []) {
 const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 
 // Serves `root` on 127.0.0.1 at a free port; resolves to the server.
+// A page asked for with ?init=N gets the scripts webdriver.mjs keeps for
+// its page N first in its head, and a cookie that brings them to every page
+// its browser asks for from then on: to what the page reloads to and to
+// what its service worker caches. The server's `served` maps each file
+// (its path in `root`) to its size, in the order they were first asked for.
 export function serveFolder(root) {
+  const served = new Map();
   const server = http.createServer((request, response) => {
-    const relative = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const address = new URL(request.url, 'http://localhost');
+    const relative = decodeURIComponent(address.pathname);
     const file = path.join(root, relative.endsWith('/') ? relative + 'index.html' : relative);
     if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
       return;
     }
+    const name = path.relative(root, file);
+    if (!served.has(name)) served.set(name, fs.statSync(file).size);
+    const init = address.searchParams.get('init') ?? /(?:^|; )fireworkInit=(\d+)/.exec(request.headers.cookie)?.[1];
+    const scripts = initScripts.get(init);
+    if (scripts && address.searchParams.has('init')) response.setHeader('Set-Cookie', `fireworkInit=${init}; Path=/`);
     response.writeHead(200, {'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream'});
-    fs.createReadStream(file).pipe(response);
+    if (scripts && file.endsWith('.html')) response.end(withScripts(fs.readFileSync(file, 'utf8'), scripts));
+    else fs.createReadStream(file).pipe(response);
   });
+  server.served = served;
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 // A run of named checks: prints a line for each and, at the end, "N passed,
 // N failed"; `label` starts every line.
+// `can(feature)` tells whether the tested engine can do what a check needs
+// under automation; where it cannot, it prints that the check `name` is left
+// out and why.
 export function checkList(label) {
   const tally = {passed: 0, failed: 0};
+  label = `${label} (${engineName})`;
+  tally.can = (feature, name) => {
+    const reason = engines[engineName].leavesOut[feature];
+    if (reason) console.log(`left out ${label}: ${name} (${reason})`);
+    return !reason;
+  };
   tally.check = (name, ok, detail = '') => {
     if (ok) ++tally.passed;
     else ++tally.failed;
@@ -109,8 +215,11 @@ export const releaseFrames = (page, frames) => page.evaluate((n) => window.firew
 export const readProbe = (page) =>
   page.evaluate(() => ({...window.fireworkProbe, held: window.fireworkProbe.held.size}));
 
-// The canvas as the page shows it, in device pixels: a PNG, base64.
+// The canvas as the page shows it, in device pixels: a PNG, base64. It is
+// taken once the browser has shown two frames more, so that the last step
+// has reached the screen in every engine.
 export async function canvasPicture(page) {
+  await page.evaluate(() => window.fireworkProbe?.shown());
   return (await page.$('#canvas')).screenshot({encoding: 'base64'});
 }
 
@@ -182,6 +291,8 @@ export function frameProbe(holdFrames) {
     };
   }
   const request = window.requestAnimationFrame.bind(window);
+  // After the browser's next two frames, whether or not the page's are held.
+  probe.shown = () => new Promise((resolve) => request(() => request(resolve)));
   let countedFrame = -1;
   const count = (time) => {
     if (time !== countedFrame) {

@@ -15,7 +15,7 @@ const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
 
 async function picture(viewport, scale, pressR, output, fullPage) {
-  const browser = await launchBrowser([`--force-device-scale-factor=${scale}`]);
+  const browser = await launchBrowser({scale});
   try {
     const page = await browser.newPage();
     await page.setViewport({...viewport, deviceScaleFactor: scale});
