@@ -9,6 +9,8 @@ const statusLine = document.getElementById('status');
 const output = document.getElementById('output');
 const keyButtons = [...document.querySelectorAll('#controls button[data-key]')];
 const fullscreenButton = document.getElementById('fullscreen');
+const soundButton = document.getElementById('sound');
+const videoButton = document.getElementById('save-video');
 
 // The status line: the note on the show, then what the program and the page
 // have said, a line each.
@@ -55,6 +57,7 @@ var Module = {
   printErr: (text) => (text.startsWith('WARNING: using emscripten GL') ? console.info(text) : say(text, false)),
   onExit: (status) => {
     for (const button of keyButtons) button.disabled = true;
+    endSound(soundButton);
     if (status === 0) {
       say('The firework has ended. Reload the page to start it again.', false);
     } else {
@@ -63,9 +66,12 @@ var Module = {
   },
   onAbort: (reason) => say('The firework could not start: ' + reason, true),
   // The show plays its keys before their steps and records the burst keys
-  // the program takes.
+  // the program takes; those keys sound, if sound is on.
   beforeStep: playShowKeys,
-  onKey: recordShowKey,
+  onKey: (code, steps) => {
+    recordShowKey(code, steps);
+    soundKey(String.fromCharCode(code));
+  },
 };
 
 window.addEventListener('error', (event) => say('The firework could not start: ' + event.message, true));
@@ -90,6 +96,59 @@ for (const button of keyButtons) {
 }
 document.getElementById('share').addEventListener('click', shareShow);
 document.getElementById('play-show').addEventListener('click', playBuiltInShow);
+soundButton.addEventListener('click', () => toggleSound(soundButton));
+
+// Saving a video: where the browser has WebCodecs, the button renders the
+// show (video.js, loaded then). Which encoders there are is asked only
+// then: asking costs the browser its media framework's start-up, which the
+// page's first frame should not wait for.
+function videoUnsupported(why) {
+  videoButton.disabled = true;
+  videoButton.title = `This browser cannot save a video: ${why}.`;
+}
+if (typeof VideoEncoder === 'undefined') videoUnsupported('it has no WebCodecs');
+else videoButton.disabled = false;
+
+const loadScript = (src) => new Promise((resolve, reject) => {
+  const script = document.createElement('script');
+  script.src = src;
+  script.onload = resolve;
+  script.onerror = () => reject(new Error(`${src} is missing beside this page`));
+  document.head.appendChild(script);
+});
+
+videoButton.addEventListener('click', async () => {
+  const {keys, frames} = showToRender();
+  if (!frames) return; // not one step yet
+  const panel = document.getElementById('rendering');
+  const bar = document.getElementById('render-progress');
+  const percent = document.getElementById('render-percent');
+  let cancelled = false;
+  document.getElementById('render-cancel').onclick = () => (cancelled = true);
+  videoButton.disabled = true;
+  bar.max = frames;
+  bar.value = 0;
+  percent.textContent = '0 %';
+  panel.hidden = false;
+  try {
+    if (typeof renderVideo === 'undefined') {
+      await loadScript('mediabunny.js');
+      await loadScript('video.js');
+    }
+    const file = await renderVideo(keys, frames, sound.on, (done) => {
+      bar.value = done;
+      percent.textContent = `${Math.floor(100 * done / frames)} %`;
+    }, () => cancelled);
+    if (file) await handOver(file);
+    videoButton.disabled = false;
+  } catch (error) {
+    if (error.noEncoder) videoUnsupported(error.message);
+    else say('The video could not be saved: ' + error.message, false);
+    videoButton.disabled = Boolean(error.noEncoder);
+  } finally {
+    panel.hidden = true;
+  }
+});
 
 // Full screen shows the canvas alone; its new size reaches the program as
 // a window's resize does, and so does the way back.

@@ -92,6 +92,7 @@ const showPlayer = {
   next: 0, // the next key of `queue`
   round: [], // the built-in show's keys, while it plays in a loop
   roundStart: 0, // the step its current round started at
+  stepsRun: 0, // frame steps the program has run
   typing: false, // the player itself is typing a key
   typeKey: null, // (key): hands the program the key press that typing it makes
   note: null, // (text): the status line's note on the show, '' for none
@@ -126,6 +127,7 @@ function startShow(typeKey, note) {
 // round, any other show ends.
 function playShowKeys(steps) {
   const player = showPlayer;
+  player.stepsRun = steps + 1; // the step about to run
   while (player.next < player.queue.length && player.queue[player.next].step <= steps) {
     player.typing = true;
     try {
@@ -173,6 +175,14 @@ function recordShowKey(code, steps) {
   if (player.typing) return;
   stopShow();
   history.replaceState(history.state, '', fragment);
+}
+
+// The show a video renders: the built-in show's round while it plays, else
+// the keys the program has taken and the steps it has run so far.
+function showToRender() {
+  const player = showPlayer;
+  if (player.round.length) return {keys: player.round, frames: builtInShow.loopSteps};
+  return {keys: player.played, frames: player.stepsRun};
 }
 
 // The Share button: the browser's own share sheet where there is one

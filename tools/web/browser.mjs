@@ -81,6 +81,8 @@ export const engines = {
   webkit: {
     binary: '/usr/bin/WebKitWebDriver',
     leavesOut: {
+      video: 'WebKitGTK\'s WebCodecs, through GStreamer, crashes its web process on this machine when asked ' +
+        'for an encoder',
       phone: 'WebKitGTK\'s WebDriver emulates no phone, and MiniBrowser\'s window is no narrower than 447 CSS ' +
         'pixels; the 2x desktop checks take its CSS size x devicePixelRatio path',
     },

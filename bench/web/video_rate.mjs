@@ -1,0 +1,50 @@
+// video_rate.mjs: how fast "Save video" renders, in frames per second, in
+// headless Chromium (WebGL by SwiftShader, H.264 by its software encoder),
+// beside real time (60): a show of r, then a and r again, 600 frames, with
+// the live canvas at 800 x 600 and at 1600 x 1200 device pixels (the video
+// at 800 x 600 and, fitted to 1920 x 1080, 1440 x 1080), with sound off and
+// on.
+//
+// usage: node video_rate.mjs SITE
+import path from 'node:path';
+import {launchBrowser, serveFolder, openPage} from './browser.mjs';
+
+const [site] = process.argv.slice(2);
+const server = await serveFolder(path.resolve(site));
+const url = `http://127.0.0.1:${server.address().port}/index.html#show=1.RA5kR5k`;
+
+for (const scale of [1, 2]) {
+  const browser = await launchBrowser({scale});
+  for (const withSound of [false, true]) {
+    // Frames held: the live firework waits while the video renders.
+    const page = await openPage(browser, url, true, []);
+    await page.waitForFunction((width) => document.getElementById('canvas').width === width &&
+      window.fireworkProbe.viewport === `0 0 ${width} ${width * 3 / 4}`, {timeout: 20000, polling: 100}, 800 * scale);
+    if (withSound) await page.click('#sound');
+    const result = await page.evaluate(async (sound) => {
+      window.fireworkProbe.release(600);
+      const keys = showToRender().keys;
+      const start = performance.now();
+      if (typeof renderVideo === 'undefined') {
+        for (const src of ['mediabunny.js', 'video.js']) {
+          await new Promise((resolve) => {
+            const script = document.createElement('script');
+            script.src = src;
+            script.onload = resolve;
+            document.head.appendChild(script);
+          });
+        }
+      }
+      const file = await renderVideo(keys, 600, sound, () => {}, () => false);
+      const seconds = (performance.now() - start) / 1000;
+      const canvas = document.getElementById('canvas');
+      return {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`};
+    }, withSound);
+    console.log(`canvas ${result.buffer}, sound ${withSound ? 'on' : 'off'}: 600 frames in ` +
+      `${result.seconds.toFixed(1)} s, ${(600 / result.seconds).toFixed(0)} frames/s ` +
+      `(${(600 / result.seconds / 60).toFixed(2)}x real time), ${result.name} of ${result.bytes} bytes`);
+    await page.close();
+  }
+  await browser.close();
+}
+server.close();

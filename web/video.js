@@ -1,0 +1,154 @@
+// video.js: the show as a video file, frame k the program's step k + 1 at
+// exactly 60 frames a second. Loaded, with mediabunny.js (the muxer, from
+// the npm registry), only when the visitor presses "Save video".
+//
+// The live firework cannot go back to its start, so a second one renders
+// the video: the same firework.js in a frame of its own (srcdoc, so that it
+// shares the page's origin, from file:// too), whose window is given the
+// video's size and whose animation frames come from the renderer. It
+// starts from step 0 and takes the show's keys at their steps, as a replay
+// does; after each step its canvas goes to the encoder (WebCodecs, through
+// mediabunny), which sets the pace: no frame is dropped and none waits on
+// the display. With sound on, the same keys' sound is rendered offline and
+// goes in as the audio track.
+//
+// Size: the live canvas's drawing buffer, scaled down to fit 1920 x 1080
+// and made even. Format: MP4 with H.264 where the browser encodes it, else
+// WebM with VP9 or VP8; audio AAC or Opus.
+'use strict';
+
+const videoSize = (width, height) => {
+  const scale = Math.min(1, 1920 / width, 1080 / height);
+  return [2 * Math.floor(width * scale / 2), 2 * Math.floor(height * scale / 2)];
+};
+
+// A firework of its own at `width` x `height` that steps only when told;
+// resolves to {step(), canvas, close()} once its program has started.
+// step() runs the next step, with the keys of `keys` due before it.
+async function renderFirework(width, height, keys) {
+  const frame = document.createElement('iframe');
+  frame.setAttribute('aria-hidden', 'true');
+  frame.style.cssText = 'position: fixed; left: -10000px; top: 0; border: 0';
+  frame.srcdoc = '<!doctype html><canvas id="canvas" tabindex="0"></canvas>';
+  const loaded = new Promise((resolve) => frame.addEventListener('load', resolve, {once: true}));
+  document.body.appendChild(frame);
+  await loaded;
+  const view = frame.contentWindow;
+  let nextFrame = null;
+  let started;
+  const running = new Promise((resolve) => (started = resolve));
+  view.requestAnimationFrame = (callback) => {
+    nextFrame = callback;
+    started();
+    return 1;
+  };
+  view.cancelAnimationFrame = () => (nextFrame = null);
+  // The frame's window is the video's size, whatever it shows on screen.
+  view.ResizeObserver = class {
+    constructor(report) {
+      this.report = report;
+    }
+    observe() {
+      queueMicrotask(() => this.report([{devicePixelContentBoxSize: [{inlineSize: width, blockSize: height}]}]));
+    }
+    disconnect() {}
+  };
+  let next = 0;
+  const canvas = view.document.getElementById('canvas');
+  view.Module = {
+    canvas,
+    print: () => {},
+    printErr: () => {},
+    beforeStep: (steps) => {
+      for (; next < keys.length && keys[next].step <= steps; ++next) {
+        canvas.dispatchEvent(new view.KeyboardEvent('keydown', {key: keys[next].key, bubbles: true}));
+      }
+    },
+  };
+  const program = view.document.createElement('script');
+  program.src = new URL('firework.js', location.href).href;
+  view.document.body.appendChild(program);
+  await running;
+  await new Promise((resolve) => setTimeout(resolve)); // the reshape, in a microtask after start-up
+  return {
+    canvas,
+    step: () => {
+      const callback = nextFrame;
+      nextFrame = null;
+      callback(performance.now());
+    },
+    close: () => frame.remove(),
+  };
+}
+
+// Renders `frames` frames of `keys` ([{key, step}]) at the live canvas's
+// size, with sound when `withSound`; `progress(done)` hears each frame, and
+// `cancelled()` is asked before each. Resolves to the file, or null if
+// cancelled; fails with `noEncoder` set where the browser has no encoder.
+async function renderVideo(keys, frames, withSound, progress, cancelled) {
+  const {Output, Mp4OutputFormat, WebMOutputFormat, BufferTarget, VideoSample, VideoSampleSource, AudioBufferSource,
+    QUALITY_VERY_HIGH, getFirstEncodableVideoCodec, getFirstEncodableAudioCodec} = Mediabunny;
+  const live = document.getElementById('canvas');
+  const [width, height] = videoSize(live.width, live.height);
+  const codec = await getFirstEncodableVideoCodec(['avc', 'vp9', 'vp8'], {width, height});
+  if (!codec) throw Object.assign(new Error('it has no H.264, VP9 or VP8 encoder'), {noEncoder: true});
+  const mp4 = codec === 'avc';
+  const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: 'in-memory'}) : new WebMOutputFormat(),
+    target: new BufferTarget()});
+  const firework = await renderFirework(width, height, keys);
+  try {
+    // The encoder's realtime mode looks less far ahead: some 10 % faster in
+    // software, at the same quality setting.
+    const video = new VideoSampleSource({codec, quality: QUALITY_VERY_HIGH, keyFrameInterval: 1,
+      latencyMode: 'realtime'});
+    output.addVideoTrack(video, {frameRate: 60});
+    let audio = null;
+    if (withSound) {
+      const audioCodec = await getFirstEncodableAudioCodec(mp4 ? ['aac', 'opus'] : ['opus']);
+      audio = new AudioBufferSource({codec: audioCodec, quality: QUALITY_VERY_HIGH});
+      output.addAudioTrack(audio);
+    }
+    await output.start();
+    // The muxer interleaves the tracks, so the sound goes in beside the
+    // frames rather than before them.
+    const sound = audio && renderSound(keys, frames).then((buffer) => audio.add(buffer));
+    for (let k = 0; k < frames; ++k) {
+      if (cancelled()) {
+        await output.cancel();
+        return null;
+      }
+      firework.step(); // step k + 1, drawn now ...
+      // ... and taken before anything shows it (a frame made here: the
+      // canvas is the other window's)
+      const sample = new VideoSample(new VideoFrame(firework.canvas, {timestamp: 0}), {timestamp: k / 60,
+        duration: 1 / 60});
+      await video.add(sample);
+      sample.close();
+      progress(k + 1);
+    }
+    await sound;
+    await output.finalize();
+    const type = mp4 ? 'video/mp4' : 'video/webm';
+    return new File([output.target.buffer], `firework-show.${mp4 ? 'mp4' : 'webm'}`, {type});
+  } finally {
+    firework.close();
+  }
+}
+
+// Hands the file over: to the share sheet on a phone that takes files,
+// else as a download.
+async function handOver(file) {
+  if (matchMedia('(pointer: coarse)').matches && navigator.canShare?.({files: [file]})) {
+    try {
+      await navigator.share({files: [file], title: document.title});
+      return;
+    } catch (error) {
+      if (error.name === 'AbortError') return;
+    }
+  }
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(file);
+  link.download = file.name;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+}
