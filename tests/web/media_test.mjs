@@ -115,6 +115,23 @@ try {
     }).catch(async () => {
       throw new Error(`no video: ${await recording.$eval('#status', (element) => element.textContent)}`);
     });
+    // A longer show, cancelled part way: no file, and the page back to the firework.
+    await recording.evaluate(() => {
+      window.fireworkProbe.release(1200);
+      window.download = null;
+    });
+    await recording.click('#save-video');
+    await recording.waitForFunction(() => document.getElementById('render-progress').value > 60, {timeout: 60000,
+      polling: 20});
+    await recording.click('#render-cancel');
+    await recording.waitForFunction(() => document.getElementById('rendering').hidden, {timeout: 20000,
+      polling: 100});
+    const afterCancel = await recording.evaluate(() => ({download: window.download,
+      progress: document.getElementById('render-progress').value, enabled: !document.getElementById('save-video')
+        .disabled, frames: document.querySelectorAll('iframe').length}));
+    check('"Cancel" stops the render part way: no file, its frame gone, and the button ready again',
+      afterCancel.download === null && afterCancel.progress < 1290 && afterCancel.enabled && afterCancel.frames === 0,
+      JSON.stringify(afterCancel));
     await recording.close();
     const file = path.join(scratch, saved.name);
     fs.writeFileSync(file, Buffer.from(saved.data, 'base64'));
@@ -124,8 +141,9 @@ try {
     const audioTrack = probe.streams.find((stream) => stream.codec_type === 'audio');
     check('"Save video" hands over a file of the 90 steps so far, 60 frames a second, with the sound, and the page ' +
       'returns to the firework', /^firework-show\.(mp4|webm)$/.test(saved.name) &&
-        videoTrack?.nb_read_frames === '90' && videoTrack.r_frame_rate === '60/1' && videoTrack.width === 480 && videoTrack.height === 360 &&
-        audioTrack !== undefined && saved.panel, `${saved.name}: ${JSON.stringify(probe.streams)}`);
+        videoTrack?.nb_read_frames === '90' && videoTrack.r_frame_rate === '60/1' && videoTrack.width === 480 &&
+        videoTrack.height === 360 && audioTrack !== undefined && saved.panel,
+      `${saved.name}: ${JSON.stringify(probe.streams)}`);
 
     // Frame k against the steps around k + 1 of the same show replayed.
     // Firefox's H.264 makes ffmpeg warn of its parameter sets; the frames decode all the same.

@@ -170,13 +170,18 @@ function webDriverPage(call) {
     },
     // The window's size is set so that the page gets `width` x `height`
     // CSS pixels; the browser's chrome around it is measured.
+    // A window just opened may not have laid out its page yet (no size).
     async setViewport({width, height}) {
-      for (let attempt = 0; attempt < 3; ++attempt) {
+      for (let attempt = 0; attempt < 10; ++attempt) {
         const inner = await run(() => [innerWidth, innerHeight], []);
         if (inner[0] === width && inner[1] === height) return;
+        if (!(inner[0] > 0 && inner[1] > 0)) {
+          await new Promise((resolve) => setTimeout(resolve, 100));
+          continue;
+        }
         const rect = await call('GET', '/window/rect');
-        await call('POST', '/window/rect', {width: rect.width + width - inner[0],
-          height: rect.height + height - inner[1]});
+        await call('POST', '/window/rect', {width: Math.max(1, Math.round(rect.width + width - inner[0])),
+          height: Math.max(1, Math.round(rect.height + height - inner[1]))});
       }
     },
     bringToFront: async () => {},
