@@ -116,6 +116,12 @@ const loadScript = (src) => new Promise((resolve, reject) => {
   script.onerror = () => reject(new Error(`${src} is missing beside this page`));
   document.head.appendChild(script);
 });
+// The video's code, the first time it is needed: the muxer, then video.js.
+async function loadVideo() {
+  if (typeof renderVideo !== 'undefined') return;
+  await loadScript('mediabunny.js');
+  await loadScript('video.js');
+}
 
 videoButton.addEventListener('click', async () => {
   const {keys, frames} = showToRender();
@@ -131,10 +137,7 @@ videoButton.addEventListener('click', async () => {
   percent.textContent = '0 %';
   panel.hidden = false;
   try {
-    if (typeof renderVideo === 'undefined') {
-      await loadScript('mediabunny.js');
-      await loadScript('video.js');
-    }
+    await loadVideo();
     const file = await renderVideo(keys, frames, sound.on, (done) => {
       bar.value = done;
       percent.textContent = `${Math.floor(100 * done / frames)} %`;

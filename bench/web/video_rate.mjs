@@ -25,16 +25,7 @@ for (const scale of [1, 2]) {
       window.fireworkProbe.release(600);
       const keys = showToRender().keys;
       const start = performance.now();
-      if (typeof renderVideo === 'undefined') {
-        for (const src of ['mediabunny.js', 'video.js']) {
-          await new Promise((resolve) => {
-            const script = document.createElement('script');
-            script.src = src;
-            script.onload = resolve;
-            document.head.appendChild(script);
-          });
-        }
-      }
+      await loadVideo();
       const file = await renderVideo(keys, 600, sound, () => {}, () => false);
       const seconds = (performance.now() - start) / 1000;
       const canvas = document.getElementById('canvas');
