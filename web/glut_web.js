@@ -1,109 +1,113 @@
-// glut_web.js: the GLUT behaviour the firework expects, where the browser's
-// GLUT (Emscripten's) does otherwise. An Emscripten JS library, linked with
-// emcc --js-library; its functions take the place of the library's own.
+// glut_web.js: the browser's GLUT, for what the firework asks of it. An
+// Emscripten JS library, linked with emcc --js-library. The window is the
+// page's canvas (Module.canvas); its WebGL context comes from webgl.js.
 //
-// - glutIdleFunc: the idle handler runs once per animation frame
-//   (requestAnimationFrame) instead of from a 4 ms timer, so every step of
-//   the simulation is shown and none is wasted.
-// - glutPostRedisplay: while the idle handler animates, the next animation
-//   frame redraws anyway, so a redisplay adds no second step to it.
-// - glutKeyboardFunc: a key delivers the character it types, as GLUT does
+// - The idle handler runs once per animation frame (requestAnimationFrame),
+//   so every step of the simulation is shown and none is wasted. Without
+//   one, the display handler runs once, for the first frame.
+// - The keyboard handler gets the character a key types, as GLUT gives it
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
-//   no such character (arrows, function keys) deliver nothing.
-//   Enter and Space pressed on a focused button or link of the page are
-//   that control's, as the page expects; they reach the program otherwise.
-//   Tab reaches the program and still moves the focus.
-// - glutReshapeFunc: the window is the canvas, sized by the page. Its
+//   no such character (arrows, function keys) deliver nothing. Enter and
+//   Space pressed on a focused button or link of the page are that
+//   control's, as the page expects; they reach the program otherwise. Tab
+//   reaches the program and still moves the focus. x and y are the
+//   pointer's last place on the canvas, in its pixels.
+// - The reshape handler: the window is the canvas, sized by the page. Its
 //   drawing buffer follows the canvas's displayed size in device pixels (CSS
 //   size times devicePixelRatio, watched by a ResizeObserver), so the picture
 //   stays sharp on any screen and in full screen; each change of size
-//   reaches the reshape handler as a desktop window's resize does.
-// - A lost WebGL context stops the animation: the program's GL calls would
-//   act on nothing, and its texture and the emulation's buffers are gone
-//   with the context, so only a new start (the page reloads) draws again.
-// - exit() called from either handler ends the program for good, as ending
-//   the process does: the animation stops, keys no longer act, the canvas
+//   reaches the reshape handler as a desktop window's resize does. The
+//   main loop reshapes once first, to the size glutInitWindowSize asked.
+// - A lost WebGL context holds the animation still; when it comes back,
+//   with its state restored, the animation goes on from the same step.
+// - exit() called from anywhere ends the program for good, as ending the
+//   process does: the animation stops, keys no longer act, the canvas
 //   keeps its last size, and the page hears the status through
-//   Module.onExit.
+//   Module.onExit. So does main's return.
 // - The page hears the program's steps and keys, which a desktop's GLUT has
 //   no one to tell: Module.beforeStep(steps), if the page sets it, is called
 //   just before each frame step with the number of steps run so far (keys
 //   the page types there act before that step), and Module.onKey(code,
 //   steps) after the keyboard handler has taken a key.
 //
-// Limits: one window, one idle, one keyboard and one reshape handler; no
-// key-up or special-key handler.
+// Limits: one window; the window's title is the document's; its position
+// is the page's to choose; no key-up, special-key, mouse or timer handler.
 
 mergeInto(LibraryManager.library, {
-  $GlutWeb__deps: ['$Browser', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
-  $GlutWeb: {
-    idleFunc: 0,
+  $Glut__deps: ['$WebGL'],
+  $Glut: {
+    displayMode: 0,
+    width: 300, // the window size asked for, the canvas's until the page sizes it
+    height: 150,
+    displayFunc: 0,
+    reshapeFunc: 0,
     keyboardFunc: 0,
-    steps: 0, // frame steps the program has run, by the idle or the display handler
-    frameRequest: 0, // the pending animation frame, 0 when not animating
-    sizeObserver: null, // watches the canvas's displayed size once reshape is handled
+    idleFunc: 0,
+    running: false, // in the main loop and not ended
+    steps: 0, // frame steps the program has run
+    frameRequest: 0, // the pending animation frame, 0 when none
+    pointer: [0, 0],
+    sizeObserver: null,
 
     // Keys that type a control character under GLUT, by their DOM name.
     controlKeys: {'Backspace': 8, 'Tab': 9, 'Enter': 13, 'Escape': 27, 'Delete': 127},
 
-    // Calls into the program. An exit() there throws ExitStatus, but while
-    // the animation keeps the runtime alive the exit stops half way; it is
-    // finished here.
+    // Calls into the program, which may end there: exit() unwinds its
+    // stack (see proc_exit), and what follows the call is not run.
     call: function(enterProgram) {
       try {
         enterProgram();
       } catch (e) {
-        if (!(e instanceof ExitStatus)) throw e;
-        GlutWeb.end(e.status);
+        if (e !== 'unwind') throw e;
       }
     },
 
-    end: function(status) {
-      window.removeEventListener('keydown', GlutWeb.onKeydown, true);
-      Module['canvas'].removeEventListener('webglcontextlost', GlutWeb.onContextLost);
-      if (GlutWeb.sizeObserver) GlutWeb.sizeObserver.disconnect();
-      GlutWeb.stopAnimation();
-      try {
-        exit(status); // runs the atexit work, then Module.onExit(status)
-      } catch (e) {
-        if (!(e instanceof ExitStatus)) throw e;
-      }
-    },
-
-    tick: function() {
-      GlutWeb.frameRequest = requestAnimationFrame(GlutWeb.tick);
-      GlutWeb.step(GlutWeb.idleFunc);
+    // The program has ended: no more frames, keys or sizes reach it.
+    stop: function() {
+      window.removeEventListener('keydown', Glut.onKeydown, true);
+      if (Glut.sizeObserver) Glut.sizeObserver.disconnect();
+      Glut.stopAnimation();
+      Glut.running = false;
     },
 
     // One frame step of the program: `func` is its idle or display handler.
     step: function(func) {
-      if (Module['beforeStep']) Module['beforeStep'](GlutWeb.steps);
-      GlutWeb.call(function() { {{{ makeDynCall('v', 'func') }}}(); });
-      ++GlutWeb.steps;
+      if (Module['beforeStep']) Module['beforeStep'](Glut.steps);
+      Glut.call(function() { {{{ makeDynCall('v', 'func') }}}(); });
+      ++Glut.steps;
     },
 
+    tick: function() {
+      Glut.frameRequest = requestAnimationFrame(Glut.tick);
+      Glut.step(Glut.idleFunc);
+    },
+
+    // Animates while the program runs with an idle handler and the context is there.
     startAnimation: function() {
-      if (GlutWeb.frameRequest) return;
-      // The program lives on in its animation after main has returned.
-      runtimeKeepalivePush();
-      GlutWeb.frameRequest = requestAnimationFrame(GlutWeb.tick);
-      Module['canvas'].addEventListener('webglcontextlost', GlutWeb.onContextLost);
+      if (Glut.frameRequest || !Glut.running || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
+      Glut.frameRequest = requestAnimationFrame(Glut.tick);
     },
 
     stopAnimation: function() {
-      if (!GlutWeb.frameRequest) return;
-      cancelAnimationFrame(GlutWeb.frameRequest);
-      GlutWeb.frameRequest = 0;
-      runtimeKeepalivePop();
+      if (Glut.frameRequest) cancelAnimationFrame(Glut.frameRequest);
+      Glut.frameRequest = 0;
+    },
+
+    // The canvas's drawing buffer at `width` x `height`, told to the program.
+    resize: function(width, height) {
+      var canvas = Module['canvas'];
+      canvas.width = width;
+      canvas.height = height;
+      if (Glut.reshapeFunc) {
+        Glut.call(function() { {{{ makeDynCall('vii', 'Glut.reshapeFunc') }}}(width, height); });
+      }
     },
 
     // The 8-bit code GLUT delivers for a key press, or null for none.
     typedCode: function(event) {
       if (event.ctrlKey || event.altKey || event.metaKey) return null;
-      if (Object.prototype.hasOwnProperty.call(GlutWeb.controlKeys, event.key)) {
-        return GlutWeb.controlKeys[event.key];
-      }
+      if (Object.prototype.hasOwnProperty.call(Glut.controlKeys, event.key)) return Glut.controlKeys[event.key];
       var characters = Array.from(event.key);
       if (characters.length != 1) return null; // a named key such as ArrowUp
       var code = characters[0].codePointAt(0);
@@ -117,20 +121,22 @@ mergeInto(LibraryManager.library, {
     },
 
     onKeydown: function(event) {
-      if (GlutWeb.pressesControl(event)) return;
-      var code = GlutWeb.typedCode(event);
+      if (!Glut.keyboardFunc || Glut.pressesControl(event)) return;
+      var code = Glut.typedCode(event);
       if (code === null) return;
       // Tab still moves the focus through the page, which must stay usable
       // from the keyboard.
       if (event.key != 'Tab') event.preventDefault();
-      GlutWeb.call(function() {
-        {{{ makeDynCall('viii', 'GlutWeb.keyboardFunc') }}}(code, Browser.mouseX | 0, Browser.mouseY | 0);
-      });
-      if (Module['onKey']) Module['onKey'](code, GlutWeb.steps);
+      Glut.call(function() { {{{ makeDynCall('viii', 'Glut.keyboardFunc') }}}(code, Glut.pointer[0], Glut.pointer[1]); });
+      if (Module['onKey']) Module['onKey'](code, Glut.steps);
     },
 
-    // The drawing buffer at the canvas's displayed size in device pixels; a
-    // change of size calls the reshape handler through GLUT's resize listener.
+    onPointerMove: function(event) {
+      var canvas = Module['canvas'];
+      Glut.pointer = [Math.floor(event.offsetX * canvas.width / (canvas.clientWidth || 1)),
+                      Math.floor(event.offsetY * canvas.height / (canvas.clientHeight || 1))];
+    },
+
     onCanvasResized: function(entries) {
       var entry = entries[entries.length - 1];
       var width, height;
@@ -142,59 +148,91 @@ mergeInto(LibraryManager.library, {
         height = Math.round(entry.contentRect.height * devicePixelRatio);
       }
       var canvas = Module['canvas'];
-      if (width < 1 || height < 1 || (width == canvas.width && height == canvas.height)) return;
-      GlutWeb.call(function() { Browser.setCanvasSize(width, height); });
+      if (!Glut.running || width < 1 || height < 1 || (width == canvas.width && height == canvas.height)) return;
+      Glut.resize(width, height);
     },
 
     observeCanvasSize: function() {
-      if (GlutWeb.sizeObserver || typeof ResizeObserver == 'undefined') return;
-      GlutWeb.sizeObserver = new ResizeObserver(GlutWeb.onCanvasResized);
+      if (Glut.sizeObserver || typeof ResizeObserver == 'undefined') return;
+      Glut.sizeObserver = new ResizeObserver(Glut.onCanvasResized);
       try {
-        GlutWeb.sizeObserver.observe(Module['canvas'], {box: 'device-pixel-content-box'});
+        Glut.sizeObserver.observe(Module['canvas'], {box: 'device-pixel-content-box'});
       } catch (e) { // a browser without that box
-        GlutWeb.sizeObserver.observe(Module['canvas']);
+        Glut.sizeObserver.observe(Module['canvas']);
       }
     },
-
-    onContextLost: function(event) {
-      event.preventDefault(); // lets the browser offer the context back
-      GlutWeb.stopAnimation();
-    },
   },
 
-  glutReshapeFunc__deps: ['$GlutWeb', '$GLUT'],
-  glutReshapeFunc: function(func) {
-    GLUT.reshapeFunc = func;
-    if (func) GlutWeb.observeCanvasSize();
+  glutInit: function(argcp, argv) {},
+
+  glutInitDisplayMode__deps: ['$Glut'],
+  glutInitDisplayMode: function(mode) { Glut.displayMode = mode; },
+
+  glutInitWindowSize__deps: ['$Glut'],
+  glutInitWindowSize: function(width, height) {
+    Glut.width = width;
+    Glut.height = height;
   },
 
-  glutIdleFunc__deps: ['$GlutWeb'],
+  glutInitWindowPosition: function(x, y) {},
+
+  // The canvas becomes the window: its size, its context with the buffers
+  // the display mode asks for (alpha, depth, stencil), the document's title.
+  glutCreateWindow__deps: ['$Glut', '$WebGL', 'proc_exit'],
+  glutCreateWindow: function(title) {
+    var canvas = Module['canvas'];
+    canvas.width = Glut.width;
+    canvas.height = Glut.height;
+    document.title = UTF8ToString(title);
+    var mode = Glut.displayMode;
+    var attributes = {alpha: (mode & 8) != 0, depth: (mode & 16) != 0, stencil: (mode & 32) != 0,
+                      antialias: false, preserveDrawingBuffer: false};
+    if (!WebGL.create(canvas, attributes, Glut.stopAnimation, Glut.startAnimation)) {
+      err('firework: this browser offers no WebGL');
+      _proc_exit(1);
+    }
+    canvas.addEventListener('pointermove', Glut.onPointerMove);
+    return 1;
+  },
+
+  glutDisplayFunc__deps: ['$Glut'],
+  glutDisplayFunc: function(func) { Glut.displayFunc = func; },
+
+  glutReshapeFunc__deps: ['$Glut'],
+  glutReshapeFunc: function(func) { Glut.reshapeFunc = func; },
+
+  glutKeyboardFunc__deps: ['$Glut'],
+  glutKeyboardFunc: function(func) { Glut.keyboardFunc = func; },
+
+  glutIdleFunc__deps: ['$Glut'],
   glutIdleFunc: function(func) {
-    GlutWeb.idleFunc = func;
-    if (func) {
-      GlutWeb.startAnimation();
-    } else {
-      GlutWeb.stopAnimation();
-    }
+    Glut.idleFunc = func;
+    if (func) Glut.startAnimation();
+    else Glut.stopAnimation();
   },
 
-  glutPostRedisplay__deps: ['$GlutWeb', '$GLUT'],
-  glutPostRedisplay: function() {
-    if (GlutWeb.frameRequest || !GLUT.displayFunc || GLUT.requestedAnimationFrame) return;
-    GLUT.requestedAnimationFrame = true;
-    requestAnimationFrame(function() {
-      GLUT.requestedAnimationFrame = false;
-      GlutWeb.step(GLUT.displayFunc);
-    });
+  // The program lives on in its handlers after main has returned: the
+  // reshape to the window's size, the keys, and the frames.
+  glutMainLoop__deps: ['$Glut'],
+  glutMainLoop: function() {
+    Glut.running = true;
+    window.addEventListener('keydown', Glut.onKeydown, true);
+    Glut.resize(Module['canvas'].width, Module['canvas'].height);
+    Glut.observeCanvasSize();
+    if (Glut.idleFunc) {
+      Glut.startAnimation();
+    } else if (Glut.displayFunc) {
+      requestAnimationFrame(function() { if (Glut.running) Glut.step(Glut.displayFunc); });
+    }
+    throw 'unwind';
   },
 
-  glutKeyboardFunc__deps: ['$GlutWeb'],
-  glutKeyboardFunc: function(func) {
-    GlutWeb.keyboardFunc = func;
-    if (func) {
-      window.addEventListener('keydown', GlutWeb.onKeydown, true);
-    } else {
-      window.removeEventListener('keydown', GlutWeb.onKeydown, true);
-    }
+  // The process's end, from exit() or main's return: the program stops for
+  // good, the page hears its status, and the program's stack is unwound.
+  proc_exit__deps: ['$Glut'],
+  proc_exit: function(status) {
+    Glut.stop();
+    if (Module['onExit']) Module['onExit'](status);
+    throw 'unwind';
   },
 });

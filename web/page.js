@@ -51,10 +51,8 @@ function webglAvailable() {
 var Module = {
   canvas: canvas,
   print: (text) => { output.textContent += text + '\n'; },
-  // The program's standard error: its one line when the sprite cannot be
-  // loaded. The GL emulation announces itself there too; those notes are
-  // for developers and go to the browser's console.
-  printErr: (text) => (text.startsWith('WARNING: using emscripten GL') ? console.info(text) : say(text, false)),
+  // The program's standard error: its one line when the sprite cannot be loaded.
+  printErr: (text) => say(text, false),
   onExit: (status) => {
     for (const button of keyButtons) button.disabled = true;
     endSound(soundButton);
@@ -164,12 +162,14 @@ if (document.fullscreenEnabled && canvas.requestFullscreen) {
 }
 
 // Phones drop the WebGL context when the tab goes to the background, and a
-// GPU reset does it anywhere. The program's texture goes with it, so when
-// the browser gives the context back the page starts the firework anew.
-canvas.addEventListener('webglcontextlost', () =>
-  say('The display was lost: the browser took the graphics back. The firework starts again when they return.',
-      false));
-canvas.addEventListener('webglcontextrestored', () => location.reload());
+// GPU reset does it anywhere. The firework holds still meanwhile; when the
+// browser gives the context back, it goes on from the step it had reached.
+const lostLine = 'The display was lost: the browser took the graphics back. The firework goes on when they return.';
+canvas.addEventListener('webglcontextlost', () => say(lostLine, false));
+canvas.addEventListener('webglcontextrestored', () => {
+  statusParts.lines = statusParts.lines.filter((line) => line !== lostLine);
+  showStatus();
+});
 
 if (webglAvailable()) {
   startShow((key) => typeKey(canvas, key), noteShow);

@@ -2,7 +2,8 @@
 // in headless Chromium with its device emulation, served from 127.0.0.1:
 // a phone with touch and its landscape turn, a desktop at 2 device pixels
 // per CSS pixel with the mouse and the keyboard, full screen and back, the
-// reload with the network off after one visit, and a lost WebGL context.
+// reload with the network off after one visit, and a lost WebGL context
+// that the firework resumes from in place.
 //
 // usage: node screens_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
@@ -194,25 +195,49 @@ try {
   check('2x desktop: one step per animation frame', frames > 10 && Math.abs(steps - frames) <= 0.05 * frames,
     `${frames} frames, ${steps} steps in 2 s`);
 
-  // A lost WebGL context: said at once; when it comes back the page starts anew.
-  await live.evaluate(() => {
-    window.contextControl = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
-    window.contextControl.loseContext();
-  });
-  await live.waitForFunction(() => /display was lost/.test(document.getElementById('status').textContent),
-    {timeout: 2000}).catch(() => {});
-  const stepsWhenLost = (await readProbe(live)).steps;
-  await pause(500);
-  const lost = {status: await live.$eval('#status', (element) => element.textContent), ...(await readProbe(live))};
-  check('a lost context is said at once, and the firework waits without a step',
-    /display was lost/.test(lost.status) && lost.steps === stepsWhenLost, JSON.stringify(lost.status));
-  await Promise.all([live.waitForNavigation({timeout: 10000}).catch(() => {}),
-    live.evaluate(() => window.contextControl.restoreContext())]);
-  await live.waitForFunction(() => window.fireworkProbe.steps > 10, {timeout: 20000}).catch(() => {});
-  const restored = {status: await live.$eval('#status', (element) => element.textContent), ...(await readProbe(live))};
-  check('when the context comes back the firework starts again', restored.steps > 10 && restored.status === '',
-    `${restored.steps} steps, status ${JSON.stringify(restored.status)}`);
   await live.close();
+
+  // A lost WebGL context: said at once, the firework holds still; when the
+  // context comes back the firework goes on from the same step, and every
+  // picture after that is the one an uninterrupted run draws.
+  const lostAndBack = async (fresh, lose) => {
+    await releaseFrames(fresh, 10);
+    await fresh.keyboard.press('r');
+    await releaseFrames(fresh, 20);
+    const report = lose ? await lose(fresh) : null;
+    const hashes = [];
+    for (const [key, steps] of [['', 1], ['', 30], ['a', 10]]) {
+      if (key) await fresh.keyboard.press(key);
+      await releaseFrames(fresh, steps);
+      hashes.push(crypto.createHash('sha256').update(await canvasPicture(fresh)).digest('hex'));
+    }
+    await fresh.close();
+    return {hashes, report};
+  };
+  const statusText = (page) => page.$eval('#status', (element) => element.textContent);
+  const uninterrupted = await lostAndBack(await started(browser, desktop2x));
+  const interrupted = await lostAndBack(await started(browser, desktop2x), async (fresh) => {
+    await fresh.evaluate(() => {
+      window.sameDocument = true;
+      window.contextControl = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+      window.contextControl.loseContext();
+    });
+    await fresh.waitForFunction(() => /display was lost/.test(document.getElementById('status').textContent),
+      {timeout: 5000}).catch(() => {});
+    const lost = {status: await statusText(fresh), steps: (await readProbe(fresh)).steps};
+    lost.stepsAfterFrames = await releaseFrames(fresh, 5);
+    await fresh.evaluate(() => window.contextControl.restoreContext());
+    await fresh.waitForFunction(() => !/display was lost/.test(document.getElementById('status').textContent),
+      {timeout: 5000}).catch(() => {});
+    return {...lost, back: await statusText(fresh), reloaded: await fresh.evaluate(() => !window.sameDocument)};
+  });
+  const lost = interrupted.report;
+  check('a lost context is said at once, and the firework holds still at its step',
+    /display was lost/.test(lost.status) && lost.steps === 30 && lost.stepsAfterFrames === 30, JSON.stringify(lost));
+  check('when the context comes back the line goes, the page stays, and every picture after it is the ' +
+    'uninterrupted run\'s', lost.back === '' && !lost.reloaded &&
+      interrupted.hashes.join() === uninterrupted.hashes.join(),
+    `${JSON.stringify(lost.back)}; ${interrupted.hashes.map((hash, i) => hash === uninterrupted.hashes[i]).join()}`);
 
   // One visit, then the network off: the page comes from the service
   // worker's cache and runs. What it loads to draw its first frame (the

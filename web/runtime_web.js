@@ -1,0 +1,27 @@
+// runtime_web.js: where the program meets the page, for Emscripten's
+// minimal runtime (emcc --pre-js). Its functions take the place of the
+// runtime's own of the same names.
+//
+// - Standard output and standard error go to Module.print and
+//   Module.printErr, a line at a time, where the page sets them, and to the
+//   browser's console otherwise.
+// - main starts once the WebAssembly is ready. GLUT's main loop never
+//   returns: it unwinds main's stack (glut_web.js throws 'unwind'), and
+//   the program lives on in its handlers. The same unwinding ends the
+//   program from anywhere once it has exited.
+
+function out(text) {
+  (Module['print'] || console.log)(text);
+}
+
+function err(text) {
+  (Module['printErr'] || console.error)(text);
+}
+
+function ready() {
+  try {
+    run();
+  } catch (e) {
+    if (e !== 'unwind') throw e;
+  }
+}

@@ -1,0 +1,119 @@
+// webgl.js: the WebGL calls of webgl.h, for the browser's OpenGL
+// (gl_web.cpp). An Emscripten JS library, linked with emcc --js-library.
+//
+// One shader, one vertex buffer and one draw call a frame: the batch's
+// vertices (position, colour, texture coordinate: 9 floats, 36 bytes each)
+// go up into the buffer and are drawn as triangles, each colour times its
+// texel when texturing is on, as OpenGL's default texture environment
+// (modulate) does. Positions go through the model-view matrix, then the
+// projection, as in OpenGL's fixed pipeline.
+//
+// A lost context: WebGL.create's caller hears of it and holds still, since
+// nothing can be drawn. When the browser gives the context back, the shader
+// and the buffer are made again here, the textures and the rest of the
+// state by webglRestore() from what gl_web.cpp keeps, and the caller hears
+// that it can go on.
+//
+// Limits: one context, WebGL 1; texture unit 0.
+
+mergeInto(LibraryManager.library, {
+  $WebGL: {
+    gl: null,
+    modelView: null, // the shader's uniforms
+    projection: null,
+    textured: null,
+    textures: [], // WebGL textures by OpenGL name
+
+    vertexShader: 'attribute vec4 position;attribute vec4 colour;attribute vec2 texCoord;' +
+      'uniform mat4 modelView;uniform mat4 projection;varying vec4 vColour;varying vec2 vTexCoord;' +
+      'void main(){gl_Position=projection*(modelView*position);vColour=colour;vTexCoord=texCoord;}',
+    fragmentShader: 'precision mediump float;uniform sampler2D sprite;uniform bool textured;' +
+      'varying vec4 vColour;varying vec2 vTexCoord;' +
+      'void main(){gl_FragColor=textured?vColour*texture2D(sprite,vTexCoord):vColour;}',
+
+    // The context of `canvas`, with `attributes`; `onLost` and `onRestored`
+    // are called when the browser takes it and gives it back. False where
+    // the browser has no WebGL.
+    create: function(canvas, attributes, onLost, onRestored) {
+      WebGL.gl = canvas.getContext('webgl', attributes);
+      if (!WebGL.gl) return false;
+      WebGL.makeObjects();
+      canvas.addEventListener('webglcontextlost', function(event) {
+        event.preventDefault(); // lets the browser offer the context back
+        onLost();
+      });
+      canvas.addEventListener('webglcontextrestored', function() {
+        WebGL.textures = [];
+        WebGL.makeObjects();
+        _webglRestore();
+        onRestored();
+      });
+      return true;
+    },
+
+    makeObjects: function() {
+      var gl = WebGL.gl;
+      var program = gl.createProgram();
+      [[gl.VERTEX_SHADER, WebGL.vertexShader], [gl.FRAGMENT_SHADER, WebGL.fragmentShader]].forEach(function(stage) {
+        var shader = gl.createShader(stage[0]);
+        gl.shaderSource(shader, stage[1]);
+        gl.compileShader(shader);
+        gl.attachShader(program, shader);
+      });
+      ['position', 'colour', 'texCoord'].forEach(function(name, index) {
+        gl.bindAttribLocation(program, index, name);
+        gl.enableVertexAttribArray(index);
+      });
+      gl.linkProgram(program);
+      gl.useProgram(program);
+      WebGL.modelView = gl.getUniformLocation(program, 'modelView');
+      WebGL.projection = gl.getUniformLocation(program, 'projection');
+      WebGL.textured = gl.getUniformLocation(program, 'textured');
+      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 36, 0);
+      gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 36, 12);
+      gl.vertexAttribPointer(2, 2, gl.FLOAT, false, 36, 28);
+    },
+  },
+
+  webglClearColor__deps: ['$WebGL'],
+  webglClearColor: function(red, green, blue, alpha) { WebGL.gl.clearColor(red, green, blue, alpha); },
+  webglClearDepth__deps: ['$WebGL'],
+  webglClearDepth: function(depth) { WebGL.gl.clearDepth(depth); },
+  webglClear__deps: ['$WebGL'],
+  webglClear: function(mask) { WebGL.gl.clear(mask); },
+  webglViewport__deps: ['$WebGL'],
+  webglViewport: function(x, y, width, height) { WebGL.gl.viewport(x, y, width, height); },
+  webglCapability__deps: ['$WebGL'],
+  webglCapability: function(capability, enabled) {
+    if (enabled) WebGL.gl.enable(capability);
+    else WebGL.gl.disable(capability);
+  },
+  webglBlendFunc__deps: ['$WebGL'],
+  webglBlendFunc: function(source, destination) { WebGL.gl.blendFunc(source, destination); },
+  webglBindTexture__deps: ['$WebGL'],
+  webglBindTexture: function(name) {
+    var gl = WebGL.gl;
+    var texture = name ? WebGL.textures[name] || (WebGL.textures[name] = gl.createTexture()) : null;
+    gl.bindTexture(gl.TEXTURE_2D, texture);
+  },
+  webglTexParameter__deps: ['$WebGL'],
+  webglTexParameter: function(parameter, value) {
+    WebGL.gl.texParameteri(WebGL.gl.TEXTURE_2D, parameter, value);
+  },
+  webglTexImage2D__deps: ['$WebGL'],
+  webglTexImage2D: function(level, format, width, height, pixels, size) {
+    var gl = WebGL.gl;
+    gl.texImage2D(gl.TEXTURE_2D, level, format, width, height, 0, format, gl.UNSIGNED_BYTE,
+                  HEAPU8.subarray(pixels, pixels + size));
+  },
+  webglDraw__deps: ['$WebGL'],
+  webglDraw: function(vertices, count, modelView, projection, textured) {
+    var gl = WebGL.gl;
+    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(vertices, vertices + 36 * count), gl.STREAM_DRAW);
+    gl.uniformMatrix4fv(WebGL.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
+    gl.uniformMatrix4fv(WebGL.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
+    gl.uniform1i(WebGL.textured, textured);
+    gl.drawArrays(gl.TRIANGLES, 0, count);
+  },
+});
