@@ -188,7 +188,7 @@ mergeInto(LibraryManager.library, {
     var attributes = {alpha: (mode & 8) != 0, depth: (mode & 16) != 0, stencil: (mode & 32) != 0,
                       antialias: false, preserveDrawingBuffer: false};
     if (!WebGL.create(canvas, attributes, Glut.stopAnimation, Glut.startAnimation)) {
-      err('firework: this browser offers no WebGL');
+      err('firework: this browser gives the window no WebGL context');
       _proc_exit(1);
     }
     canvas.addEventListener('pointermove', Glut.onPointerMove);

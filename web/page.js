@@ -40,22 +40,28 @@ function noteShow(text, selected = '') {
   getSelection().addRange(range);
 }
 
-function webglAvailable() {
-  try {
-    return Boolean(document.createElement('canvas').getContext('webgl'));
-  } catch (error) {
-    return false;
-  }
+// Without WebGL the page says so in one sentence, and that is all it says:
+// the program's own report (a line and status 1, as GLUT's where a desktop
+// has no OpenGL) is left out. The browser tells the canvas when its context
+// cannot be made; no context is made just to ask.
+const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
+let withoutWebgl = false;
+function sayNoWebgl() {
+  if (withoutWebgl) return;
+  withoutWebgl = true;
+  say(noWebglLine, true);
 }
+canvas.addEventListener('webglcontextcreationerror', sayNoWebgl);
 
 var Module = {
   canvas: canvas,
   print: (text) => { output.textContent += text + '\n'; },
   // The program's standard error: its one line when the sprite cannot be loaded.
-  printErr: (text) => say(text, false),
+  printErr: (text) => withoutWebgl || say(text, false),
   onExit: (status) => {
     for (const button of keyButtons) button.disabled = true;
     endSound(soundButton);
+    if (withoutWebgl) return;
     if (status === 0) {
       say('The firework has ended. Reload the page to start it again.', false);
     } else {
@@ -64,8 +70,12 @@ var Module = {
   },
   onAbort: (reason) => say('The firework could not start: ' + reason, true),
   // The show plays its keys before their steps and records the burst keys
-  // the program takes; those keys sound, if sound is on.
-  beforeStep: playShowKeys,
+  // the program takes; those keys sound, if sound is on. Once the first
+  // step has drawn its frame the page becomes installable.
+  beforeStep: (steps) => {
+    if (steps === 0) setTimeout(becomeInstallable);
+    playShowKeys(steps);
+  },
   onKey: (code, steps) => {
     recordShowKey(code, steps);
     soundKey(String.fromCharCode(code));
@@ -171,7 +181,7 @@ canvas.addEventListener('webglcontextrestored', () => {
   showStatus();
 });
 
-if (webglAvailable()) {
+if (typeof WebGLRenderingContext !== 'undefined') {
   startShow((key) => typeKey(canvas, key), noteShow);
   const program = document.createElement('script');
   program.src = 'firework.js';
@@ -179,18 +189,21 @@ if (webglAvailable()) {
   document.body.appendChild(program);
   canvas.focus();
 } else {
-  say('The firework needs WebGL, which this browser does not offer or has turned off.', true);
+  sayNoWebgl();
 }
 
 // Installable and usable without the network, where the browser allows it:
-// only over http(s), never from file://.
-if (location.protocol === 'https:' || location.protocol === 'http:') {
+// only over http(s), never from file://. The manifest, its icons and the
+// worker's copies of the files come after the first frame, which does not
+// wait for them.
+function becomeInstallable() {
+  if (location.protocol !== 'https:' && location.protocol !== 'http:') return;
   const manifest = document.createElement('link');
   manifest.rel = 'manifest';
   manifest.href = 'manifest.webmanifest';
   document.head.appendChild(manifest);
   if ('serviceWorker' in navigator) {
-    window.addEventListener('load', () => navigator.serviceWorker.register('service-worker.js')
-      .catch((error) => console.info('Without offline use: ' + error.message)));
+    navigator.serviceWorker.register('service-worker.js')
+      .catch((error) => console.info('Without offline use: ' + error.message));
   }
 }

@@ -14,10 +14,14 @@
 // (default 3) alternating runs of 3 seconds each of the firework and the
 // baseline, and the median ratio of their frame rates. The browser's window
 // is the pages' viewport, so that it composites no more than they show.
+// With FIREWORK_EARLIER_SITE set to the site as an earlier commit built it,
+// at 1x the firework is also run alternately with that site, limit off, and
+// the median ratio of their frame rates given.
 import path from 'node:path';
 import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
 
 const [site, baseline, pairs = '3'] = process.argv.slice(2);
+const earlier = process.env.FIREWORK_EARLIER_SITE;
 const seconds = 3;
 const viewport = {width: 840, height: 700};
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -56,6 +60,7 @@ async function measure(browser, url) {
 const siteServer = await serveFolder(path.resolve(site));
 const baselineServer = await serveFolder(path.resolve(baseline));
 const fireworkUrl = `http://127.0.0.1:${siteServer.address().port}/index.html`;
+const earlierServer = earlier ? await serveFolder(path.resolve(earlier)) : null;
 const baselineUrl = `http://127.0.0.1:${baselineServer.address().port}/clear.html`;
 
 for (const scale of [1, 2, 3]) {
@@ -78,10 +83,22 @@ for (const scale of [1, 2, 3]) {
     clear.push(c);
     ratios.push(f / c);
   }
-  await browser.close();
   console.log(`${scale}x, limit off: firework ${range(firework)} frames/s ` +
     `(${range(firework.map((f) => 1000 / f), 2)} ms), clear only ${range(clear)} frames/s ` +
     `(${range(clear.map((c) => 1000 / c), 2)} ms); median ratio firework / clear only ${median(ratios).toFixed(3)}`);
+  if (earlierServer && scale === 1) {
+    const earlierUrl = `http://127.0.0.1:${earlierServer.address().port}/index.html`;
+    const now = [], before = [], against = [];
+    for (let pair = 0; pair < Number(pairs); ++pair) {
+      now.push((await measure(browser, fireworkUrl)).fps);
+      before.push((await measure(browser, earlierUrl)).fps);
+      against.push(now.at(-1) / before.at(-1));
+    }
+    console.log(`1x, limit off: firework ${range(now)} frames/s, earlier build ${range(before)} frames/s; ` +
+      `median ratio firework / earlier ${median(against).toFixed(3)}`);
+  }
+  await browser.close();
 }
 siteServer.close();
+earlierServer?.close();
 baselineServer.close();

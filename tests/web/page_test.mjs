@@ -54,10 +54,6 @@ try {
   check('the page shows the five instruction strings as the program prints them',
     (await text(page, '#output')) === instructions, JSON.stringify(await text(page, '#output')));
   check('the page is titled "Particle System: Firework"', (await page.title()) === 'Particle System: Firework');
-  // Installing and the offline worker need a server; from file:// the page asks for neither.
-  const linksManifest = (await page.$('link[rel="manifest"]')) !== null;
-  check(mode === 'http' ? 'served, the page links its manifest' : 'from file://, the page links no manifest',
-    linksManifest === (mode === 'http'));
 
   const keysSection = fs.readFileSync(readme, 'utf8').split('\n## Keys\n')[1].split('\n## ')[0];
   const readmeRows = keysSection.split('\n')
@@ -77,6 +73,12 @@ try {
       first.lit > 0.6 * first.width * first.height, JSON.stringify(first));
   const firstSteps = (await probe(page)).steps;
   check('the first animation frame ran exactly one step', firstSteps === 1, `${firstSteps} steps`);
+  // Installing and the offline worker need a server, and come after the
+  // first frame; from file:// the page asks for neither.
+  const linksManifest = await page.waitForFunction(() => document.querySelector('link[rel="manifest"]'),
+    {timeout: 2000}).then(() => true, () => false);
+  check(mode === 'http' ? 'served, the page links its manifest once its first frame is drawn' :
+    'from file://, the page links no manifest', linksManifest === (mode === 'http'));
 
   // The start-up burst is gone after some 650 steps; capitals and keys typed
   // with Ctrl or Alt bring nothing back.

@@ -1,0 +1,94 @@
+// start_up.mjs: what the page weighs and how soon its first frame comes,
+// beside a blank WebGL page (clear.html, which only clears the same canvas)
+// and, with FIREWORK_EARLIER_SITE set, the site as an earlier commit built
+// it, in one warm headless Chromium at 1 device pixel per CSS pixel.
+//
+// - The size of firework.js and of the WebAssembly inside it.
+// - Every file the page fetches before its first frame, with its size.
+// - The time from navigation to the first clear of the canvas (the first
+//   frame step), for each page in turn over LOADS alternated loads (9 by
+//   default), after one load of each to warm the browser up; the medians
+//   and their ratio. A first visit: each load in a browser context of its
+//   own, with nothing cached and no service worker. Then a return visit:
+//   the same loads in one context, where the page's service worker answers
+//   from its cache.
+//
+// usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE BASELINE_FOLDER [LOADS]
+import fs from 'node:fs';
+import path from 'node:path';
+import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
+
+const [site, baseline, loads = '9'] = process.argv.slice(2);
+const earlier = process.env.FIREWORK_EARLIER_SITE || '';
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+// The sizes of firework.js and of the WebAssembly it carries as base64.
+function weight(folder) {
+  const script = fs.readFileSync(path.join(folder, 'firework.js'), 'latin1');
+  const base64 = /(?:base64Decode\(|base64,)["']?([A-Za-z0-9+/=]{1000,})/.exec(script)?.[1] ?? '';
+  return {script: script.length, wasm: Buffer.from(base64, 'base64').length};
+}
+
+// A page's first frame: milliseconds from navigation to its first clear,
+// and the files asked for before it, with their sizes.
+async function firstFrame(context, server, file) {
+  const page = await context.newPage();
+  await page.evaluateOnNewDocument(frameProbe, false);
+  const asked = [];
+  const note = (request) => asked.push([decodeURIComponent(new URL(request.url, 'http://localhost').pathname),
+    Date.now()]);
+  server.on('request', note);
+  await page.goto(`http://127.0.0.1:${server.address().port}/${file}`);
+  const [time, at] = await (await page.waitForFunction(() => window.fireworkProbe.firstStep &&
+    [window.fireworkProbe.firstStep, performance.timeOrigin + window.fireworkProbe.firstStep],
+  {timeout: 20000})).jsonValue();
+  server.off('request', note);
+  await page.goto('about:blank'); // the page and its worker's start-up end before the tab does
+  await page.close();
+  const root = server.root;
+  const names = new Set(asked.filter(([, when]) => when <= at).map(([name]) => name.slice(1) || 'index.html'));
+  const served = [...names].map((name) => [name, fs.statSync(path.join(root, name)).size]);
+  return {time, served};
+}
+
+const serve = async (folder) => Object.assign(await serveFolder(path.resolve(folder)), {root: path.resolve(folder)});
+const pages = [
+  {name: 'firework', server: await serve(site), file: 'index.html', times: []},
+  {name: 'blank WebGL page', server: await serve(baseline), file: 'clear.html', times: []},
+];
+if (earlier) pages.push({name: 'earlier firework', server: await serve(earlier), file: 'index.html', times: []});
+
+for (const page of pages.filter((page) => page.file === 'index.html')) {
+  const {script, wasm} = weight(page.server.root);
+  console.log(`${page.name}: firework.js ${script} bytes, with ${wasm} bytes of WebAssembly inside`);
+}
+
+const browser = await launchBrowser();
+const summary = [];
+for (const visit of ['first visit', 'return visit']) {
+  const returning = visit === 'return visit';
+  for (const page of pages) page.times = [];
+  for (let load = -1; load < Number(loads); ++load) {
+    for (const page of pages) {
+      const context = returning ? browser.defaultBrowserContext() : await browser.createBrowserContext();
+      const {time, served} = await firstFrame(context, page.server, page.file);
+      if (!returning) await context.close();
+      if (load >= 0) {
+        page.times.push(time);
+      } else if (!returning) {
+        const total = served.reduce((sum, [, size]) => sum + size, 0);
+        console.log(`${page.name}: fetched before its first frame ${total} bytes: ` +
+          served.map(([file, size]) => `${file} ${size}`).join(', '));
+      }
+    }
+  }
+  for (const page of pages) {
+    console.log(`${visit}, ${page.name}: first clear ${median(page.times).toFixed(0)} ms after navigation ` +
+      `(median of ${page.times.length}; ${Math.min(...page.times).toFixed(0)} to ` +
+      `${Math.max(...page.times).toFixed(0)} ms)`);
+  }
+  summary.push(`${visit}, firework / blank WebGL page: ${(median(pages[0].times) / median(pages[1].times)).toFixed(2)}`);
+}
+await browser.close();
+for (const page of pages) page.server.close();
+console.log(summary.join('\n'));
