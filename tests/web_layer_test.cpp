@@ -97,6 +97,13 @@ WebglModel modelOf(const std::vector<GlCall>& calls, const std::vector<std::vect
   return model;
 }
 
+// A float's bits, so that 0 and -0 differ and every last bit counts.
+std::uint32_t bits(GLfloat value) {
+  std::uint32_t word = 0;
+  std::memcpy(&word, &value, sizeof word);
+  return word;
+}
+
 // The desktop's matrix, as GLU hands it to OpenGL.
 std::array<GLdouble, 16> desktopMatrix;
 bool desktopMultiplied = false;
@@ -188,8 +195,11 @@ TEST(WebLayerTest, PerspectiveMatrixIsTheDesktopsToTheLastBit) {
     drawSquare();
     glutSwapBuffers();
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(std::memcmp(draws[0].projection.data(), expected.data(), sizeof expected), 0)
-        << size[0] << " x " << size[1] << ": x scale " << draws[0].projection[0] << ", expected " << expected[0];
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(bits(draws[0].projection[i]), bits(expected[i]))
+          << size[0] << " x " << size[1] << ", element " << i << ": " << draws[0].projection[i] << ", expected "
+          << expected[i];
+    }
   }
   dlclose(glu);
 }
@@ -254,7 +264,7 @@ TEST(WebLayerTest, OnlyACompleteTextureTintsTheColour) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glEnable(GL_TEXTURE_2D);
-  const std::vector<std::uint8_t> pixels(2 * 2 * 3, 200);
+  const std::vector<std::uint8_t> pixels(std::size_t{2} * 2 * 3, 200);
   const auto texturedDraw = [] {
     startRecording();
     drawSquare();
@@ -288,7 +298,7 @@ TEST(WebLayerTest, ARestoredContextHoldsWhatTheLostOneHad) {
   glBindTexture(GL_TEXTURE_2D, textures[0]);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  std::vector<std::uint8_t> sprite(32 * 32 * 3);
+  std::vector<std::uint8_t> sprite(std::size_t{32} * 32 * 3);
   for (std::size_t i = 0; i < sprite.size(); ++i) {
     sprite[i] = static_cast<std::uint8_t>(i * 7);
   }
