@@ -3,7 +3,8 @@
 //
 // One shader, one vertex buffer and one draw call a frame: the batch's
 // vertices (position, colour, texture coordinate: 9 floats, 36 bytes each)
-// go up into the buffer and are drawn as triangles, each colour times its
+// go into the buffer, which grows to the largest batch, and are drawn as
+// triangles, each colour times its
 // texel when texturing is on, as OpenGL's default texture environment
 // (modulate) does. Positions go through the model-view matrix, then the
 // projection, as in OpenGL's fixed pipeline.
@@ -23,6 +24,7 @@ mergeInto(LibraryManager.library, {
     projection: null,
     textured: null,
     textures: [], // WebGL textures by OpenGL name
+    bufferSize: 0, // bytes the vertex buffer holds
 
     vertexShader: 'attribute vec4 position;attribute vec4 colour;attribute vec2 texCoord;' +
       'uniform mat4 modelView;uniform mat4 projection;varying vec4 vColour;varying vec2 vTexCoord;' +
@@ -70,6 +72,7 @@ mergeInto(LibraryManager.library, {
       WebGL.projection = gl.getUniformLocation(program, 'projection');
       WebGL.textured = gl.getUniformLocation(program, 'textured');
       gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      WebGL.bufferSize = 0;
       gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 36, 0);
       gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 36, 12);
       gl.vertexAttribPointer(2, 2, gl.FLOAT, false, 36, 28);
@@ -110,7 +113,14 @@ mergeInto(LibraryManager.library, {
   webglDraw__deps: ['$WebGL'],
   webglDraw: function(vertices, count, modelView, projection, textured) {
     var gl = WebGL.gl;
-    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(vertices, vertices + 36 * count), gl.STREAM_DRAW);
+    // The buffer is made once at the batch's size and filled again each
+    // frame. Made anew every frame, it held headless Chromium's frames up
+    // for a second now and then when they came faster than it drew them.
+    if (36 * count > WebGL.bufferSize) {
+      WebGL.bufferSize = 36 * count;
+      gl.bufferData(gl.ARRAY_BUFFER, WebGL.bufferSize, gl.DYNAMIC_DRAW);
+    }
+    gl.bufferSubData(gl.ARRAY_BUFFER, 0, HEAPU8.subarray(vertices, vertices + 36 * count));
     gl.uniformMatrix4fv(WebGL.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
     gl.uniformMatrix4fv(WebGL.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
     gl.uniform1i(WebGL.textured, textured);

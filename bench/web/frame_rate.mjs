@@ -18,7 +18,7 @@
 // at 1x the firework is also run alternately with that site, limit off, and
 // the median ratio of their frame rates given.
 import path from 'node:path';
-import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
+import {launchBrowser, serveFolder, frameProbe, closePage} from './browser.mjs';
 
 const [site, baseline, pairs = '3'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE;
@@ -48,7 +48,7 @@ async function measure(browser, url) {
   const start = await page.evaluate(() => ({...window.fireworkProbe}));
   await pause(seconds * 1000);
   const end = await page.evaluate(() => ({...window.fireworkProbe, buffer: document.getElementById('canvas').width}));
-  await page.close();
+  await closePage(page);
   return {
     fps: (end.frames - start.frames) / seconds,
     steps: (end.steps - start.steps) / seconds,

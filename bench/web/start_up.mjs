@@ -16,7 +16,7 @@
 // usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE BASELINE_FOLDER [LOADS]
 import fs from 'node:fs';
 import path from 'node:path';
-import {launchBrowser, serveFolder, frameProbe} from './browser.mjs';
+import {launchBrowser, serveFolder, frameProbe, closePage} from './browser.mjs';
 
 const [site, baseline, loads = '9'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE || '';
@@ -43,8 +43,7 @@ async function firstFrame(context, server, file) {
     [window.fireworkProbe.firstStep, performance.timeOrigin + window.fireworkProbe.firstStep],
   {timeout: 20000})).jsonValue();
   server.off('request', note);
-  await page.goto('about:blank'); // the page and its worker's start-up end before the tab does
-  await page.close();
+  await closePage(page);
   const root = server.root;
   const names = new Set(asked.filter(([, when]) => when <= at).map(([name]) => name.slice(1) || 'index.html'));
   const served = [...names].map((name) => [name, fs.statSync(path.join(root, name)).size]);

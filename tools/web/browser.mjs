@@ -201,6 +201,15 @@ export async function openPage(browser, url, holdFrames, errors, viewport = null
   return page;
 }
 
+// Closes a tab of a page that may still be registering its service worker:
+// the page is left first, so that the worker's start-up ends before the tab
+// does (Chromium otherwise loses the browser's session now and then, and
+// the next new tab fails).
+export async function closePage(page) {
+  await page.goto('about:blank');
+  await page.close();
+}
+
 // Adds the console errors and uncaught errors of `page` to `errors`, each
 // after the address it came from.
 export function watchErrors(page, errors) {
