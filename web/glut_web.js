@@ -5,6 +5,12 @@
 // - The idle handler runs once per animation frame (requestAnimationFrame),
 //   so every step of the simulation is shown and none is wasted. Without
 //   one, the display handler runs once, for the first frame.
+// - The page sets the pace, which a desktop's GLUT leaves to the machine:
+//   while Module.paused is true no step runs (the first frame is drawn all
+//   the same) and the canvas keeps its last picture; Module.framesPerStep
+//   (1 when unset) runs one step every so many animation frames, for slow
+//   motion; Module.stepOnce() runs one step at once. The steps are the same
+//   at any pace: only when they run changes.
 // - The keyboard handler gets the character a key types, as GLUT gives it
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
@@ -46,6 +52,7 @@ mergeInto(LibraryManager.library, {
     idleFunc: 0,
     running: false, // in the main loop and not ended
     steps: 0, // frame steps the program has run
+    framesWaited: 0, // animation frames since the last step, for slow motion
     frameRequest: 0, // the pending animation frame, 0 when none
     pointer: [0, 0],
     sizeObserver: null,
@@ -80,6 +87,9 @@ mergeInto(LibraryManager.library, {
 
     tick: function() {
       Glut.frameRequest = requestAnimationFrame(Glut.tick);
+      if (Glut.steps > 0 && Module['paused']) return;
+      if (++Glut.framesWaited < (Module['framesPerStep'] || 1)) return;
+      Glut.framesWaited = 0;
       Glut.step(Glut.idleFunc);
     },
 
@@ -216,6 +226,9 @@ mergeInto(LibraryManager.library, {
   glutMainLoop__deps: ['$Glut'],
   glutMainLoop: function() {
     Glut.running = true;
+    Module['stepOnce'] = function() {
+      if (Glut.running && Glut.idleFunc) Glut.step(Glut.idleFunc);
+    };
     window.addEventListener('keydown', Glut.onKeydown, true);
     Glut.resize(Module['canvas'].width, Module['canvas'].height);
     Glut.observeCanvasSize();

@@ -1,8 +1,8 @@
 // page.js: the page around the program. The program's window is the
 // canvas, its standard output the instructions under it; anything that goes
 // wrong is said in the status line, which also carries a note on the show
-// (show.js). The buttons type the burst keys; the program itself comes from
-// firework.js, loaded last.
+// (show.js). The buttons type the burst keys; motion.js paces the steps; the
+// program itself comes from firework.js, loaded last.
 'use strict';
 const canvas = document.getElementById('canvas');
 const statusLine = document.getElementById('status');
@@ -24,6 +24,12 @@ function say(text, failed) {
   statusParts.lines.push(text);
   showStatus();
   if (failed) canvas.hidden = true;
+}
+
+// Takes a line said before off the status line.
+function unsay(text) {
+  statusParts.lines = statusParts.lines.filter((line) => line !== text);
+  showStatus();
 }
 
 // The note on the show, replacing the one before; `selected`, a part of it,
@@ -49,6 +55,7 @@ let withoutWebgl = false;
 function sayNoWebgl() {
   if (withoutWebgl) return;
   withoutWebgl = true;
+  endMotion();
   say(noWebglLine, true);
 }
 canvas.addEventListener('webglcontextcreationerror', sayNoWebgl);
@@ -61,6 +68,7 @@ var Module = {
   onExit: (status) => {
     for (const button of keyButtons) button.disabled = true;
     endSound(soundButton);
+    endMotion();
     if (withoutWebgl) return;
     if (status === 0) {
       say('The firework has ended. Reload the page to start it again.', false);
@@ -176,12 +184,10 @@ if (document.fullscreenEnabled && canvas.requestFullscreen) {
 // browser gives the context back, it goes on from the step it had reached.
 const lostLine = 'The display was lost: the browser took the graphics back. The firework goes on when they return.';
 canvas.addEventListener('webglcontextlost', () => say(lostLine, false));
-canvas.addEventListener('webglcontextrestored', () => {
-  statusParts.lines = statusParts.lines.filter((line) => line !== lostLine);
-  showStatus();
-});
+canvas.addEventListener('webglcontextrestored', () => unsay(lostLine));
 
 if (typeof WebGLRenderingContext !== 'undefined') {
+  startMotion((text) => say(text, false), unsay);
   startShow((key) => typeKey(canvas, key), noteShow);
   const program = document.createElement('script');
   program.src = 'firework.js';

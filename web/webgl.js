@@ -1,7 +1,7 @@
 // webgl.js: the WebGL calls of webgl.h, for the browser's OpenGL
 // (gl_web.cpp). An Emscripten JS library, linked with emcc --js-library.
 //
-// One shader, one vertex buffer and one draw call a frame: the batch's
+// Two small shader programs, one vertex buffer and one draw call a frame: the batch's
 // vertices (position, colour, texture coordinate: 9 floats, 36 bytes each)
 // go into the buffer, which grows to the largest batch, and are drawn as
 // triangles, each colour times its
@@ -20,18 +20,20 @@
 mergeInto(LibraryManager.library, {
   $WebGL: {
     gl: null,
-    modelView: null, // the shader's uniforms
-    projection: null,
-    textured: null,
+    programs: [], // untextured and textured, each with its uniforms
+    used: null, // the program in use
     textures: [], // WebGL textures by OpenGL name
     bufferSize: 0, // bytes the vertex buffer holds
 
     vertexShader: 'attribute vec4 position;attribute vec4 colour;attribute vec2 texCoord;' +
       'uniform mat4 modelView;uniform mat4 projection;varying vec4 vColour;varying vec2 vTexCoord;' +
       'void main(){gl_Position=projection*(modelView*position);vColour=colour;vTexCoord=texCoord;}',
-    fragmentShader: 'precision mediump float;uniform sampler2D sprite;uniform bool textured;' +
-      'varying vec4 vColour;varying vec2 vTexCoord;' +
-      'void main(){gl_FragColor=textured?vColour*texture2D(sprite,vTexCoord):vColour;}',
+    // The colour as it is, and the colour times its texel. Two programs
+    // rather than one that chooses per pixel: the choice alone costs a
+    // software renderer a good part of a frame.
+    fragmentShaders: ['precision mediump float;varying vec4 vColour;void main(){gl_FragColor=vColour;}',
+      'precision mediump float;uniform sampler2D sprite;varying vec4 vColour;varying vec2 vTexCoord;' +
+      'void main(){gl_FragColor=vColour*texture2D(sprite,vTexCoord);}'],
 
     // The context of `canvas`, with `attributes`; `onLost` and `onRestored`
     // are called when the browser takes it and gives it back. False where
@@ -53,10 +55,10 @@ mergeInto(LibraryManager.library, {
       return true;
     },
 
-    makeObjects: function() {
+    makeProgram: function(fragmentShader) {
       var gl = WebGL.gl;
       var program = gl.createProgram();
-      [[gl.VERTEX_SHADER, WebGL.vertexShader], [gl.FRAGMENT_SHADER, WebGL.fragmentShader]].forEach(function(stage) {
+      [[gl.VERTEX_SHADER, WebGL.vertexShader], [gl.FRAGMENT_SHADER, fragmentShader]].forEach(function(stage) {
         var shader = gl.createShader(stage[0]);
         gl.shaderSource(shader, stage[1]);
         gl.compileShader(shader);
@@ -64,18 +66,22 @@ mergeInto(LibraryManager.library, {
       });
       ['position', 'colour', 'texCoord'].forEach(function(name, index) {
         gl.bindAttribLocation(program, index, name);
-        gl.enableVertexAttribArray(index);
       });
       gl.linkProgram(program);
-      gl.useProgram(program);
-      WebGL.modelView = gl.getUniformLocation(program, 'modelView');
-      WebGL.projection = gl.getUniformLocation(program, 'projection');
-      WebGL.textured = gl.getUniformLocation(program, 'textured');
+      return {program: program, modelView: gl.getUniformLocation(program, 'modelView'),
+              projection: gl.getUniformLocation(program, 'projection')};
+    },
+
+    makeObjects: function() {
+      var gl = WebGL.gl;
+      WebGL.programs = WebGL.fragmentShaders.map(WebGL.makeProgram);
+      WebGL.used = null;
       gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
       WebGL.bufferSize = 0;
-      gl.vertexAttribPointer(0, 3, gl.FLOAT, false, 36, 0);
-      gl.vertexAttribPointer(1, 4, gl.FLOAT, false, 36, 12);
-      gl.vertexAttribPointer(2, 2, gl.FLOAT, false, 36, 28);
+      [3, 4, 2].forEach(function(size, index) {
+        gl.enableVertexAttribArray(index);
+        gl.vertexAttribPointer(index, size, gl.FLOAT, false, 36, [0, 12, 28][index]);
+      });
     },
   },
 
@@ -121,9 +127,10 @@ mergeInto(LibraryManager.library, {
       gl.bufferData(gl.ARRAY_BUFFER, WebGL.bufferSize, gl.DYNAMIC_DRAW);
     }
     gl.bufferSubData(gl.ARRAY_BUFFER, 0, HEAPU8.subarray(vertices, vertices + 36 * count));
-    gl.uniformMatrix4fv(WebGL.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
-    gl.uniformMatrix4fv(WebGL.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
-    gl.uniform1i(WebGL.textured, textured);
+    var program = WebGL.programs[textured];
+    if (WebGL.used !== program) gl.useProgram((WebGL.used = program).program);
+    gl.uniformMatrix4fv(program.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
+    gl.uniformMatrix4fv(program.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
     gl.drawArrays(gl.TRIANGLES, 0, count);
   },
 });

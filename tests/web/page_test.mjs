@@ -59,7 +59,7 @@ try {
   const readmeRows = keysSection.split('\n')
     .filter((line) => /^\| `[^`]+` \|/.test(line))
     .map((line) => line.split('|').slice(1, 3).map((cell) => cell.trim().replace(/`/g, '')).join(': '));
-  const pageRows = await page.$$eval('#keys tbody tr', (rows) =>
+  const pageRows = await page.$$eval('#keys tbody:first-of-type tr', (rows) =>
     rows.map((row) => [...row.cells].map((cell) => cell.textContent.trim()).join(': ')));
   check('the key table is the README\'s', JSON.stringify(pageRows) === JSON.stringify(readmeRows),
     `${pageRows.length} rows on the page, ${readmeRows.length} in the README`);

@@ -27,12 +27,13 @@ export const engineName = process.env.FIREWORK_BROWSER || 'chromium';
 
 // Firefox's preferences: WebGL in a window without a GPU, nothing from the
 // network, no first-run pages.
-const firefoxPrefs = (scale, webgl) => ({
+const firefoxPrefs = (scale, webgl, reducedMotion) => ({
   'webgl.force-enabled': webgl,
   'webgl.disabled': !webgl,
   'webgl.out-of-process': false,
   'layout.css.devPixelsPerPx': String(scale),
   'browser.shell.checkDefaultBrowser': false,
+  ...(reducedMotion ? {'ui.prefersReducedMotion': 1} : {}),
 });
 
 // A free port on 127.0.0.1 for WebKit's driver.
@@ -51,7 +52,7 @@ export const engines = {
     // they are turned off; as root it needs --no-sandbox. Emulated device
     // scale (setViewport) leaves the canvas's size in device pixels as it
     // was, so the scale is the browser's own.
-    launch: ({scale, webgl, chromiumArgs, profile}) => puppeteer.launch({
+    launch: ({scale, webgl, reducedMotion, chromiumArgs, profile}) => puppeteer.launch({
       executablePath: engines.chromium.binary,
       headless: true,
       userDataDir: profile,
@@ -60,7 +61,8 @@ export const engines = {
       args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
         '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
         '--disable-quic', '--window-size=1000,1400', ...(scale === 1 ? [] : [`--force-device-scale-factor=${scale}`]),
-        ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis']), ...chromiumArgs],
+        ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis']),
+        ...(reducedMotion ? ['--force-prefers-reduced-motion'] : []), ...chromiumArgs],
     }),
   },
   firefox: {
@@ -68,13 +70,13 @@ export const engines = {
     leavesOut: {
       touch: 'Firefox on Linux takes no touch input from WebDriver BiDi without a touch screen',
     },
-    launch: ({scale, webgl, profile}) => puppeteer.launch({
+    launch: ({scale, webgl, reducedMotion, profile}) => puppeteer.launch({
       browser: 'firefox',
       executablePath: engines.firefox.binary,
       headless: false,
       userDataDir: profile,
       defaultViewport: {width: 1000, height: 1000},
-      extraPrefsFirefox: firefoxPrefs(scale, webgl),
+      extraPrefsFirefox: firefoxPrefs(scale, webgl, reducedMotion),
       env: {...process.env, LIBGL_ALWAYS_SOFTWARE: '1'},
     }),
   },
@@ -87,11 +89,19 @@ export const engines = {
         'pixels; the 2x desktop checks take its CSS size x devicePixelRatio path',
     },
     // One driver a browser, its device scale from GDK_SCALE; each page is a
-    // session, a MiniBrowser window of its own.
-    async launch({scale, webgl}) {
+    // session, a MiniBrowser window of its own. Reduced motion is GTK's
+    // setting, which WebKitGTK follows: animations off, in a settings file
+    // of the profile's own.
+    async launch({scale, webgl, reducedMotion, profile}) {
       const port = await freePort();
+      const settings = {};
+      if (reducedMotion) {
+        fs.mkdirSync(path.join(profile, 'gtk-3.0'));
+        fs.writeFileSync(path.join(profile, 'gtk-3.0', 'settings.ini'), '[Settings]\ngtk-enable-animations=false\n');
+        settings.XDG_CONFIG_HOME = profile;
+      }
       const driver = spawn(engines.webkit.binary, [`--port=${port}`], {stdio: 'ignore',
-        env: {...process.env, GDK_SCALE: String(scale), LIBGL_ALWAYS_SOFTWARE: '1'}});
+        env: {...process.env, ...settings, GDK_SCALE: String(scale), LIBGL_ALWAYS_SOFTWARE: '1'}});
       const url = `http://127.0.0.1:${port}`;
       for (let tries = 0; !(await fetch(url + '/status').then((r) => r.ok, () => false)); ++tries) {
         if (tries === 100) throw new Error('WebKitWebDriver did not start');
@@ -116,10 +126,11 @@ export const engines = {
 
 // Starts the tested engine with a profile folder of its own, removed when
 // the browser is closed: `scale` device pixels per CSS pixel, WebGL on or
-// off, and for Chromium further flags.
-export async function launchBrowser({scale = 1, webgl = true, chromiumArgs = []} = {}) {
+// off, the system's reduced-motion setting on or off, and for Chromium
+// further flags.
+export async function launchBrowser({scale = 1, webgl = true, reducedMotion = false, chromiumArgs = []} = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `firework-${engineName}-`));
-  const browser = await engines[engineName].launch({scale, webgl, chromiumArgs, profile});
+  const browser = await engines[engineName].launch({scale, webgl, reducedMotion, chromiumArgs, profile});
   const close = browser.close.bind(browser);
   browser.close = async () => {
     try {
