@@ -255,6 +255,7 @@ try {
   const firstFrameBytes = loaded.reduce((sum, file) => sum + Number(file.split(' ')[1]), 0);
   check('what the page loads for its first frame stays under 300 KB',
     loaded.length >= 2 && firstFrameBytes < 300 * 1024, `${firstFrameBytes} bytes: ${loaded.join(', ')}`);
+  await offlineServer.quiet();
   offlineServer.closeAllConnections();
   offlineServer.close();
   // Reloaded with a show in the address, which no request carries.

@@ -165,13 +165,19 @@ try {
   const looping = await open(url);
   await runTo(looping, 50, 1000);
   // The page reloads: waits for a new document (the replaced address alone
-  // counts as a navigation too) with its canvas sized.
+  // counts as a navigation too) with its canvas sized. Asked from here again
+  // and again, since a wait inside the page may end with the old document
+  // and never hear of the new one (seen in Firefox).
   await looping.evaluate(() => {
     window.beforeShow = true;
   });
   await looping.click('#play-show');
-  await looping.waitForFunction(() => !window.beforeShow && window.fireworkProbe?.viewport === '0 0 480 360',
-    {timeout: 20000});
+  for (const end = Date.now() + 20000; ; await new Promise((resolve) => setTimeout(resolve, 100))) {
+    const ready = await looping.evaluate(() => !window.beforeShow && window.fireworkProbe?.viewport === '0 0 480 360')
+      .catch(() => false);
+    if (ready) break;
+    if (Date.now() > end) throw new Error('"Play a show" brought no new page with its canvas sized in 20 s');
+  }
   const show = await looping.evaluate(() => ({...parseShow(location.hash), ...builtInShow, hash: location.hash,
     status: document.getElementById('status').textContent, steps: window.fireworkProbe.steps}));
   const linked = fs.readFileSync(path.join(docs, 'web.md'), 'utf8').includes(show.hash);

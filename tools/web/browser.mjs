@@ -150,9 +150,18 @@ const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': '
 // its browser asks for from then on: to what the page reloads to and to
 // what its service worker caches. The server's `served` maps each file
 // (its path in `root`) to its size, in the order they were first asked for.
+// `quiet()` resolves once no answer has been under way for 300 ms, so that
+// closing the server cuts off no file the browser is still reading.
 export function serveFolder(root) {
   const served = new Map();
+  let underWay = 0;
+  let lastEnded = Date.now();
   const server = http.createServer((request, response) => {
+    ++underWay;
+    response.on('close', () => {
+      --underWay;
+      lastEnded = Date.now();
+    });
     const address = new URL(request.url, 'http://localhost');
     const relative = decodeURIComponent(address.pathname);
     const file = path.join(root, relative.endsWith('/') ? relative + 'index.html' : relative);
@@ -170,6 +179,9 @@ export function serveFolder(root) {
     else fs.createReadStream(file).pipe(response);
   });
   server.served = served;
+  server.quiet = async () => {
+    while (underWay > 0 || Date.now() - lastEnded < 300) await new Promise((resolve) => setTimeout(resolve, 50));
+  };
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
