@@ -2,15 +2,21 @@
 # usage: keys_end_to_end.sh FIREWORK WINDOW_PROBE DATA_FOLDER
 # Starts the built firework in DATA_FOLDER on the current X display and
 # presses real keys in its window with xdotool, watching the window with
-# WINDOW_PROBE: capitals do nothing, r relaunches the firework from (0, 8, 0),
-# which shows 8 units above the window's centre, and ESC ends the program
-# with status 0.
+# WINDOW_PROBE: the window is titled "Particle System: Firework" and is
+# 800 x 600, capitals do nothing, r relaunches the firework from (0, 8, 0),
+# which shows 8 units above the window's centre, ESC ends the program with
+# status 0, and the instructions came out on standard output.
+# FIREWORK_RUNNER, if set, is the command that runs it (Wine, for
+# firework.exe).
 set -u
 firework=$1
 probe=$2
+instructions=$(cd "$(dirname "$0")" && pwd)/instructions.txt
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
 cd "$3" || exit 1
 
-"$firework" >/dev/null &
+${FIREWORK_RUNNER:-} "$firework" >"$output" &
 pid=$!
 fail() {
   echo "keys_end_to_end: $*"
@@ -21,7 +27,10 @@ fail() {
 measure() { "$probe" measure; }
 lit() { measure | cut -d' ' -f2; }
 
-timeout 20 xdotool search --sync --name '^Particle System: Firework$' >/dev/null || fail "the window never opened"
+window=$(timeout 60 xdotool search --sync --name '^Particle System: Firework$' | head -n 1)
+[ -n "$window" ] || fail "the window never opened"
+size=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
+[ "$size" = 800x600 ] || fail "the window is $size, expected 800x600"
 # A bare X server gives the keyboard to the window under the pointer.
 xdotool mousemove 600 400
 
@@ -67,4 +76,6 @@ done
 wait "$pid"
 status=$?
 [ "$status" -eq 0 ] || fail "ESC ended the program with status $status, expected 0"
+# Windows writes its text lines with CR LF.
+tr -d '\r' <"$output" | cmp -s - "$instructions" || fail "standard output is not the instructions: $(cat "$output")"
 echo "keys_end_to_end: passed (r burst seen as: $seen)"
