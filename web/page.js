@@ -2,7 +2,8 @@
 // canvas, its standard output the instructions under it; anything that goes
 // wrong is said in the status line, which also carries a note on the show
 // (show.js). The buttons type the burst keys; motion.js paces the steps; the
-// program itself comes from firework.js, loaded last.
+// program itself comes from firework.js, loaded last; the sound (sound.js)
+// comes after the first frame.
 'use strict';
 const canvas = document.getElementById('canvas');
 const statusLine = document.getElementById('status');
@@ -66,8 +67,9 @@ var Module = {
   // The program's standard error: its one line when the sprite cannot be loaded.
   printErr: (text) => withoutWebgl || say(text, false),
   onExit: (status) => {
+    ended = true;
     for (const button of keyButtons) button.disabled = true;
-    endSound(soundButton);
+    window.endSound?.(soundButton);
     endMotion();
     if (withoutWebgl) return;
     if (status === 0) {
@@ -79,14 +81,15 @@ var Module = {
   onAbort: (reason) => say('The firework could not start: ' + reason, true),
   // The show plays its keys before their steps and records the burst keys
   // the program takes; those keys sound, if sound is on. Once the first
-  // step has drawn its frame the page becomes installable.
+  // step has drawn its frame the sound loads and the page becomes
+  // installable.
   beforeStep: (steps) => {
-    if (steps === 0) setTimeout(becomeInstallable);
+    if (steps === 0) setTimeout(afterFirstFrame);
     playShowKeys(steps);
   },
   onKey: (code, steps) => {
     recordShowKey(code, steps);
-    soundKey(String.fromCharCode(code));
+    window.soundKey?.(String.fromCharCode(code));
   },
 };
 
@@ -113,6 +116,7 @@ for (const button of keyButtons) {
 document.getElementById('share').addEventListener('click', shareShow);
 document.getElementById('play-show').addEventListener('click', playBuiltInShow);
 soundButton.addEventListener('click', () => toggleSound(soundButton));
+let ended = false; // the firework has ended
 
 // Saving a video: where the browser has WebCodecs, the button renders the
 // show (video.js, loaded then). Which encoders there are is asked only
@@ -154,7 +158,8 @@ videoButton.addEventListener('click', async () => {
   panel.hidden = false;
   try {
     await loadVideo();
-    const file = await renderVideo(keys, frames, sound.on, (done) => {
+    const withSound = typeof sound !== 'undefined' && sound.on;
+    const file = await renderVideo(keys, frames, withSound, (done) => {
       bar.value = done;
       percent.textContent = `${Math.floor(100 * done / frames)} %`;
     }, () => cancelled);
@@ -198,10 +203,18 @@ if (typeof WebGLRenderingContext !== 'undefined') {
   sayNoWebgl();
 }
 
+// What the first frame does not wait for: the sound, whose button works
+// from then on (sound is off until it is pressed), and, served over
+// http(s), the manifest, its icons and the service worker.
+function afterFirstFrame() {
+  loadScript('sound.js').then(() => {
+    soundButton.disabled = ended;
+  }, (error) => say('Without sound: ' + error.message, false));
+  becomeInstallable();
+}
+
 // Installable and usable without the network, where the browser allows it:
-// only over http(s), never from file://. The manifest, its icons and the
-// worker's copies of the files come after the first frame, which does not
-// wait for them.
+// only over http(s), never from file://.
 function becomeInstallable() {
   if (location.protocol !== 'https:' && location.protocol !== 'http:') return;
   const manifest = document.createElement('link');

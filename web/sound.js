@@ -7,8 +7,9 @@
 // back, adds a low thump. A burst's sound depends on its key alone, so the
 // same show always sounds the same, live or rendered offline for a video.
 //
-// No AudioContext is made until the visitor turns sound on, so the page
-// trips no browser's autoplay rule. Sound stops when the firework ends
+// page.js loads this file once the firework's first frame is drawn, and
+// enables the Sound button then. No AudioContext is made until the visitor
+// turns sound on, so the page trips no browser's autoplay rule. Sound stops when the firework ends
 // (ESC), pauses while the tab is hidden and comes back with it if it was on.
 // Limits: no crackle as particles flash back.
 'use strict';

@@ -1,13 +1,15 @@
 // webgl.js: the WebGL calls of webgl.h, for the browser's OpenGL
 // (gl_web.cpp). An Emscripten JS library, linked with emcc --js-library.
 //
-// Two small shader programs, one vertex buffer and one draw call a frame: the batch's
-// vertices (position, colour, texture coordinate: 9 floats, 36 bytes each)
-// go into the buffer, which grows to the largest batch, and are drawn as
-// triangles, each colour times its
-// texel when texturing is on, as OpenGL's default texture environment
-// (modulate) does. Positions go through the model-view matrix, then the
-// projection, as in OpenGL's fixed pipeline.
+// Two small shader programs, one vertex buffer and one draw call a frame:
+// the batch's vertices (position, colour, texture coordinate: 9 floats, 36
+// bytes each) go into the buffer, which grows to the largest batch, and are
+// drawn as triangles, each colour times its texel when texturing is on, as
+// OpenGL's default texture environment (modulate) does. Positions go
+// through the model-view matrix, then the projection, as in OpenGL's fixed
+// pipeline. Each program is made when it is first drawn with: the firework
+// only ever draws textured, and the first frame need not wait for the
+// other's compiling.
 //
 // A lost context: WebGL.create's caller hears of it and holds still, since
 // nothing can be drawn. When the browser gives the context back, the shader
@@ -20,7 +22,7 @@
 mergeInto(LibraryManager.library, {
   $WebGL: {
     gl: null,
-    programs: [], // untextured and textured, each with its uniforms
+    programs: [null, null], // untextured and textured, each with its uniforms, once made
     used: null, // the program in use
     textures: [], // WebGL textures by OpenGL name
     bufferSize: 0, // bytes the vertex buffer holds
@@ -74,7 +76,7 @@ mergeInto(LibraryManager.library, {
 
     makeObjects: function() {
       var gl = WebGL.gl;
-      WebGL.programs = WebGL.fragmentShaders.map(WebGL.makeProgram);
+      WebGL.programs = [null, null];
       WebGL.used = null;
       gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
       WebGL.bufferSize = 0;
@@ -127,7 +129,8 @@ mergeInto(LibraryManager.library, {
       gl.bufferData(gl.ARRAY_BUFFER, WebGL.bufferSize, gl.DYNAMIC_DRAW);
     }
     gl.bufferSubData(gl.ARRAY_BUFFER, 0, HEAPU8.subarray(vertices, vertices + 36 * count));
-    var program = WebGL.programs[textured];
+    var program = WebGL.programs[textured] ||
+        (WebGL.programs[textured] = WebGL.makeProgram(WebGL.fragmentShaders[textured]));
     if (WebGL.used !== program) gl.useProgram((WebGL.used = program).program);
     gl.uniformMatrix4fv(program.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
     gl.uniformMatrix4fv(program.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));

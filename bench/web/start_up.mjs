@@ -16,7 +16,16 @@
 // usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE BASELINE_FOLDER [LOADS]
 import fs from 'node:fs';
 import path from 'node:path';
+import {once} from 'node:events';
+import {Worker, isMainThread, parentPort, workerData} from 'node:worker_threads';
 import {launchBrowser, serveFolder, frameProbe, closePage} from './browser.mjs';
+
+if (!isMainThread) { // a folder's server (serve)
+  const server = await serveFolder(workerData);
+  server.on('request', (request) => parentPort.postMessage(request.url));
+  parentPort.postMessage(server.address().port);
+  await new Promise(() => {});
+}
 
 const [site, baseline, loads = '9'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE || '';
@@ -50,7 +59,18 @@ async function firstFrame(context, server, file) {
   return {time, served};
 }
 
-const serve = async (folder) => Object.assign(await serveFolder(path.resolve(folder)), {root: path.resolve(folder)});
+// Each folder is served from a thread of its own, as a real server would
+// be: on this thread the server's answers would wait behind the browser's
+// messages to the driver. The thread tells each request as it comes.
+async function serve(folder) {
+  const root = path.resolve(folder);
+  const thread = new Worker(new URL(import.meta.url), {workerData: root});
+  const [port] = await once(thread, 'message');
+  const listeners = new Set();
+  thread.on('message', (url) => listeners.forEach((listener) => listener({url})));
+  return {root, address: () => ({port}), on: (event, listener) => listeners.add(listener),
+    off: (event, listener) => listeners.delete(listener), close: () => thread.terminate()};
+}
 const pages = [
   {name: 'firework', server: await serve(site), file: 'index.html', times: []},
   {name: 'blank WebGL page', server: await serve(baseline), file: 'clear.html', times: []},

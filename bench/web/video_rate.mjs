@@ -20,9 +20,13 @@ for (const scale of [1, 2]) {
     const page = await openPage(browser, url, true, []);
     await page.waitForFunction((width) => document.getElementById('canvas').width === width &&
       window.fireworkProbe.viewport === `0 0 ${width} ${width * 3 / 4}`, {timeout: 20000, polling: 100}, 800 * scale);
-    if (withSound) await page.click('#sound');
+    if (withSound) { // the Sound button works once the first frame is drawn
+      await page.evaluate(() => window.fireworkProbe.release(1));
+      await page.waitForFunction(() => !document.getElementById('sound').disabled, {timeout: 10000, polling: 100});
+      await page.click('#sound');
+    }
     const result = await page.evaluate(async (sound) => {
-      window.fireworkProbe.release(600);
+      window.fireworkProbe.release(600 - window.fireworkProbe.steps);
       const keys = showToRender().keys;
       const start = performance.now();
       await loadVideo();

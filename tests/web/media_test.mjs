@@ -49,6 +49,10 @@ function listen() {
     window.download = {name: this.download, href: this.href};
   };
 }
+// The sound loads after the first frame, and the Sound button works from
+// then on. Polled by time, since frames may be held.
+const soundReady = (page) => page.waitForFunction(() => !document.getElementById('sound').disabled,
+  {timeout: 10000, polling: 100});
 const heard = (page) => page.evaluate(() => ({...window.heard, pressed: document.getElementById('sound')
   .getAttribute('aria-pressed'), state: sound.context?.state}));
 
@@ -57,6 +61,7 @@ try {
   const page = await openPage(browser, url, false, errors);
   await page.evaluate(listen);
   await page.waitForFunction(() => window.fireworkProbe.steps > 2, {timeout: 20000});
+  await soundReady(page);
   await page.keyboard.press('r');
   const before = await heard(page);
   await page.click('#sound');
@@ -94,9 +99,12 @@ try {
   if (can('video', 'the saved video: its frames, 60 a second, each the page\'s next step, and its sound')) {
     const recording = await openCanvas(browser, url, 480, 360, errors);
     await recording.evaluate(listen);
-    await recording.click('#sound');
     for (const [steps, key] of [[10, 'r'], [30, 'a'], [25, 'w']]) {
       await recording.evaluate((n) => window.fireworkProbe.release(n), steps);
+      if (key === 'r') {
+        await soundReady(recording);
+        await recording.click('#sound');
+      }
       await recording.keyboard.press(key);
     }
     await recording.evaluate(() => window.fireworkProbe.release(25));
