@@ -264,7 +264,9 @@ TEST(WebLayerTest, OnlyACompleteTextureTintsTheColour) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glEnable(GL_TEXTURE_2D);
-  const std::vector<std::uint8_t> pixels(std::size_t{2} * 2 * 3, 200);
+  // Rows of 2 × 3 bytes start every 8 bytes, the default unpack alignment,
+  // and the last row is not padded: 14 bytes in all, as OpenGL reads them.
+  const std::vector<std::uint8_t> pixels(std::size_t{8} + 6, 200);
   const auto texturedDraw = [] {
     startRecording();
     drawSquare();
@@ -274,8 +276,6 @@ TEST(WebLayerTest, OnlyACompleteTextureTintsTheColour) {
   EXPECT_EQ(texturedDraw(), 0) << "no image";
   startRecording();
   glTexImage2D(GL_TEXTURE_2D, 0, 3, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  // Rows of 2 × 3 bytes start every 8 bytes, the default unpack alignment;
-  // the last row is not padded.
   ASSERT_EQ(uploads.size(), 1u);
   EXPECT_EQ(uploads[0].size(), 14u);
   EXPECT_EQ(texturedDraw(), 0) << "a filter that needs mipmaps";
