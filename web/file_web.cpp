@@ -56,7 +56,9 @@ __wasi_errno_t __wasi_fd_read(__wasi_fd_t fd, const __wasi_iovec_t* iovs, size_t
   }
   *read = 0;
   for (size_t i = 0; i < iovsLength; ++i) {
-    const std::uint64_t left = static_cast<std::uint64_t>(pageFileSize) - spriteOffset;
+    // A seek may go past the end, as lseek allows; reading there gives nothing.
+    const auto size = static_cast<std::uint64_t>(pageFileSize);
+    const std::uint64_t left = spriteOffset < size ? size - spriteOffset : 0;
     const std::size_t count = left < iovs[i].buf_len ? static_cast<std::size_t>(left) : iovs[i].buf_len;
     std::memcpy(iovs[i].buf, pageFileBytes + spriteOffset, count);
     spriteOffset += count;
