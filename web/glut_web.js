@@ -188,6 +188,7 @@ mergeInto(LibraryManager.library, {
 
   // The canvas becomes the window: its size, its context with the buffers
   // the display mode asks for (alpha, depth, stencil), the document's title.
+  // The context is the one the page made, if it made one.
   glutCreateWindow__deps: ['$Glut', '$WebGL', 'proc_exit'],
   glutCreateWindow: function(title) {
     var canvas = Module['canvas'];
@@ -199,6 +200,16 @@ mergeInto(LibraryManager.library, {
                       antialias: false, preserveDrawingBuffer: false};
     if (!WebGL.create(canvas, attributes, Glut.stopAnimation, Glut.startAnimation)) {
       err('firework: this browser gives the window no WebGL context');
+      _proc_exit(1);
+    }
+    // The page may have made the canvas's context already, to have it
+    // sooner; it is the window's only with the buffers asked for (a depth
+    // or stencil buffer not asked for does no harm).
+    var made = WebGL.gl.getContextAttributes() || attributes;
+    if (Object.keys(attributes).some(function(name) {
+      return made[name] != attributes[name] && !((name == 'depth' || name == 'stencil') && made[name]);
+    })) {
+      err('firework: the page made the window\'s WebGL context with other buffers than the display mode asks for');
       _proc_exit(1);
     }
     canvas.addEventListener('pointermove', Glut.onPointerMove);

@@ -150,6 +150,25 @@ try {
       JSON.stringify(status));
     await failing.close();
   }
+
+  // The page makes the window's context before the program starts; one
+  // made with other buffers than the display mode asks for (here with
+  // alpha) is refused, not drawn on.
+  const withAlpha = await browser.newPage();
+  await withAlpha.evaluateOnNewDocument(() => {
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (type, attributes) {
+      return getContext.call(this, type, {...attributes, alpha: true});
+    };
+  });
+  await withAlpha.goto(pageUrl(site));
+  await withAlpha.waitForFunction(() => /status 1/.test(document.getElementById('status').textContent),
+    {timeout: 20000}).catch(() => {});
+  const refused = await text(withAlpha, '#status');
+  check('a context the page made with other buffers is refused, in one line and with status 1',
+    /^firework: the page made the window's WebGL context with other buffers/m.test(refused) &&
+      /stopped with status 1/.test(refused), JSON.stringify(refused));
+  await withAlpha.close();
 } finally {
   await browser.close();
 }
