@@ -203,12 +203,14 @@ mergeInto(LibraryManager.library, {
       _proc_exit(1);
     }
     // The page may have made the canvas's context already, to have it
-    // sooner; it is the window's only with the buffers asked for (a depth
-    // or stencil buffer not asked for does no harm).
+    // sooner. It is the window's only if it is as asked for, save that a
+    // depth or stencil buffer not asked for does no harm.
     var made = WebGL.gl.getContextAttributes() || attributes;
-    if (Object.keys(attributes).some(function(name) {
-      return made[name] != attributes[name] && !((name == 'depth' || name == 'stencil') && made[name]);
-    })) {
+    var harmlessExtra = {depth: true, stencil: true};
+    var suits = Object.keys(attributes).every(function(name) {
+      return made[name] == attributes[name] || (harmlessExtra[name] && made[name]);
+    });
+    if (!suits) {
       err('firework: the page made the window\'s WebGL context with other buffers than the display mode asks for');
       _proc_exit(1);
     }

@@ -9,8 +9,9 @@
 //
 // page.js loads this file once the firework's first frame is drawn, and
 // enables the Sound button then. No AudioContext is made until the visitor
-// turns sound on, so the page trips no browser's autoplay rule. Sound stops when the firework ends
-// (ESC), pauses while the tab is hidden and comes back with it if it was on.
+// turns sound on, so the page trips no browser's autoplay rule. Sound stops
+// when the firework ends (ESC), pauses while the tab is hidden and comes
+// back with it if it was on.
 // Limits: no crackle as particles flash back.
 'use strict';
 
