@@ -50,7 +50,7 @@ try {
   // The page, one animation frame at a time.
   const page = await openPage(browser, site, true);
   await page.waitForFunction((expected) => document.getElementById('output').textContent === expected,
-    {timeout: 20000}, instructions).catch(() => {});
+    {timeout: 20000, polling: 100}, instructions).catch(() => {});
   check('the page shows the five instruction strings as the program prints them',
     (await text(page, '#output')) === instructions, JSON.stringify(await text(page, '#output')));
   check('the page is titled "Particle System: Firework"', (await page.title()) === 'Particle System: Firework');
@@ -76,7 +76,7 @@ try {
   // Installing and the offline worker need a server, and come after the
   // first frame; from file:// the page asks for neither.
   const linksManifest = await page.waitForFunction(() => document.querySelector('link[rel="manifest"]'),
-    {timeout: 2000}).then(() => true, () => false);
+    {timeout: 2000, polling: 100}).then(() => true, () => false);
   check(mode === 'http' ? 'served, the page links its manifest once its first frame is drawn' :
     'from file://, the page links no manifest', linksManifest === (mode === 'http'));
 

@@ -51,7 +51,7 @@ async function settled(page) {
     return window.fireworkProbe.viewport === `0 0 ${canvas.width} ${canvas.height}` &&
       Math.abs(canvas.width - box.width * devicePixelRatio) <= 1 &&
       Math.abs(canvas.height - box.height * devicePixelRatio) <= 1;
-  }, {timeout: 20000}).catch(() => {});
+  }, {timeout: 20000, polling: 100}).catch(() => {});
   return layout(page);
 }
 
@@ -65,7 +65,8 @@ const show = (state) => JSON.stringify({...state, overflowing: state.overflowing
 // A started page at `viewport`, frames held, sized and told.
 async function started(browser, viewport) {
   const page = await openPage(browser, url, true, errors, viewport);
-  await page.waitForFunction(() => document.getElementById('output').textContent !== '', {timeout: 20000});
+  await page.waitForFunction(() => document.getElementById('output').textContent !== '', {timeout: 20000,
+    polling: 100});
   await settled(page);
   return page;
 }

@@ -307,7 +307,9 @@ export async function measureCanvas(page) {
 // last viewport the program set and how many it set (its reshape handler
 // sets one each time). With
 // `holdFrames`, animation frames run only when the test releases them, so
-// the test decides which step is on screen.
+// the test decides which step is on screen; puppeteer's waitForFunction
+// then polls by time (`polling: 100`), since by default it waits for
+// animation frames, which are held too.
 export function frameProbe(holdFrames) {
   const probe = {frames: 0, steps: 0, firstStep: null, viewport: null, reshapes: 0, held: new Map(), nextId: 1};
   window.fireworkProbe = probe;

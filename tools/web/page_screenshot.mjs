@@ -21,7 +21,7 @@ async function picture(viewport, scale, pressR, output, fullPage) {
     await page.setViewport({...viewport, deviceScaleFactor: scale});
     await page.evaluateOnNewDocument(frameProbe, true);
     await page.goto(url);
-    await page.waitForFunction(() => window.fireworkProbe.held.size > 0, {timeout: 20000});
+    await page.waitForFunction(() => window.fireworkProbe.held.size > 0, {timeout: 20000, polling: 100});
     await page.evaluate(() => window.fireworkProbe.release(800));
     await pressR(page);
     await page.evaluate(() => window.fireworkProbe.release(80));

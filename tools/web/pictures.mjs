@@ -65,7 +65,7 @@ export async function openCanvas(browser, url, width, height, errors = null) {
   await page.waitForFunction((size) => {
     const canvas = document.getElementById('canvas');
     return window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4);
-  }, {timeout: 20000}, `0 0 ${width} ${height}`);
+  }, {timeout: 20000, polling: 100}, `0 0 ${width} ${height}`);
   return page;
 }
 
