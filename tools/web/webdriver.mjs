@@ -157,7 +157,9 @@ function webDriverPage(call) {
     $$eval: (selector, fn, ...args) => run(
       `(selector, ...rest) => (${fn})([...document.querySelectorAll(selector)], ...rest)`, [selector, ...args]),
     async click(selector) {
-      await call('POST', `/element/${await element(selector)}/click`, {});
+      const id = await element(selector);
+      if (!id) throw new Error(`click: no element matches ${selector}`);
+      await call('POST', `/element/${id}/click`, {});
     },
     keyboard: {
       press: (key) => keyActions([{type: 'keyDown', value: keyValue(key)}, {type: 'keyUp', value: keyValue(key)}]),
