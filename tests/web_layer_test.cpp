@@ -152,6 +152,7 @@ void webglTexImage2D(GLint level, GLenum format, GLsizei width, GLsizei height, 
   uploads.emplace_back(bytes, bytes + size);
   everyUpload.emplace_back(bytes, bytes + size);
 }
+void webglSwap() { record("webglSwap", {}); }
 void webglDraw(const WebglVertex* vertices, GLsizei count, const GLfloat* modelView, const GLfloat* projection,
                int textured) {
   record("webglDraw", {double(count), double(textured)});
@@ -228,14 +229,16 @@ TEST(WebLayerTest, StripsAreGatheredIntoOneDrawThatComesBeforeAnyChange) {
   colouredStrip();
   glBlendFunc(GL_SRC_ALPHA, GL_ONE); // and so does a state change
   glShadeModel(GL_SMOOTH);
-  glutSwapBuffers(); // nothing left to draw
+  glutSwapBuffers(); // nothing left to draw but the frame to show
   glutSwapBuffers();
 
   const std::vector<GlCall> expected{{"webglClear", {GL_COLOR_BUFFER_BIT}},
                                      {"webglDraw", {12, 0}},
                                      {"webglClear", {GL_COLOR_BUFFER_BIT}},
                                      {"webglDraw", {6, 0}},
-                                     {"webglBlendFunc", {GL_SRC_ALPHA, GL_ONE}}};
+                                     {"webglBlendFunc", {GL_SRC_ALPHA, GL_ONE}},
+                                     {"webglSwap", {}},
+                                     {"webglSwap", {}}};
   EXPECT_EQ(firstDifference(webglCalls, expected), "");
   ASSERT_EQ(draws.size(), 2u);
 
@@ -288,7 +291,9 @@ TEST(WebLayerTest, OnlyACompleteTextureTintsTheColour) {
 // A lost context starts from WebGL's defaults; what webglRestore sends it
 // leaves it as the firework had set up the one it lost: clear values,
 // viewport, blending, the depth test, every texture with its parameters and
-// pixels, and the bound texture.
+// pixels, and the bound texture. Where another firework drew in a shared
+// context since, webglRestoreState sends the same but the textures'
+// parameters and images, which its own WebGL textures still hold.
 TEST(WebLayerTest, ARestoredContextHoldsWhatTheLostOneHad) {
   startRecording();
   GLuint textures[2] = {};
@@ -316,6 +321,14 @@ TEST(WebLayerTest, ARestoredContextHoldsWhatTheLostOneHad) {
   startRecording();
   webglRestore();
   EXPECT_TRUE(modelOf(webglCalls, uploads) == before);
+
+  startRecording();
+  webglRestoreState();
+  WebglModel taken = modelOf(webglCalls, uploads);
+  EXPECT_TRUE(uploads.empty());
+  taken.parameters = before.parameters;
+  taken.images = before.images;
+  EXPECT_TRUE(taken == before);
 }
 
 // A use the layer does not support is said once on standard error, and

@@ -5,7 +5,8 @@
 // memory: clear values, viewport, the two matrices, blending, the depth
 // test, texturing, shading and every texture with a copy of its pixels. A
 // lost WebGL context leaves it untouched, and webglRestore() sends it to
-// the new context.
+// the new context; where fireworks share one context, webglRestoreState()
+// sends the state without the textures when this one draws again.
 //
 // Immediate mode is gathered, as a desktop driver queues it: each glBegin
 // ... glEnd becomes triangles in one batch, drawn by one WebGL draw call
@@ -373,10 +374,14 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 }
 
 // The browser shows the canvas once the frame's script returns; what is left
-// to do at the swap is to draw what has been gathered.
-void glutSwapBuffers() { flush(); }
+// to do at the swap is to draw what has been gathered and hand the frame to
+// the window.
+void glutSwapBuffers() {
+  flush();
+  webglSwap();
+}
 
-void webglRestore() {
+void webglRestoreState() {
   webglClearColor(gl.clearColour[0], gl.clearColour[1], gl.clearColour[2], gl.clearColour[3]);
   webglClearDepth(gl.clearDepth);
   if (gl.viewportSet) {
@@ -385,8 +390,12 @@ void webglRestore() {
   webglCapability(GL_BLEND, gl.blend ? 1 : 0);
   webglCapability(GL_DEPTH_TEST, gl.depthTest ? 1 : 0);
   webglBlendFunc(gl.blendSource, gl.blendDestination);
+  webglBindTexture(gl.boundTexture);
+}
+
+void webglRestore() {
   for (std::size_t i = 0; i < gl.textures.size(); ++i) {
     sendTexture(static_cast<GLuint>(i + 1), gl.textures[i]);
   }
-  webglBindTexture(gl.boundTexture);
+  webglRestoreState();
 }

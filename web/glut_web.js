@@ -1,6 +1,8 @@
 // glut_web.js: the browser's GLUT, for what the firework asks of it. An
 // Emscripten JS library, linked with emcc --js-library. The window is the
 // page's canvas (Module.canvas); its WebGL context comes from webgl.js.
+// Every field of Module that the layer reads or sets is listed in
+// docs/web.md, "The program and the page".
 //
 // - The idle handler runs once per animation frame (requestAnimationFrame),
 //   so every step of the simulation is shown and none is wasted. Without
@@ -10,7 +12,9 @@
 //   the same) and the canvas keeps its last picture; Module.framesPerStep
 //   (1 when unset) runs one step every so many animation frames, for slow
 //   motion; Module.stepOnce() runs one step at once. The steps are the same
-//   at any pace: only when they run changes.
+//   at any pace: only when they run changes. Module.hold(true) stops the
+//   animation altogether, not even drawing the first frame, until
+//   Module.hold(false): for a window out of view.
 // - The keyboard handler gets the character a key types, as GLUT gives it
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
@@ -18,7 +22,9 @@
 //   Space pressed on a focused button or link of the page are that
 //   control's, as the page expects; they reach the program otherwise. Tab
 //   reaches the program and still moves the focus. x and y are the
-//   pointer's last place on the canvas, in its pixels.
+//   pointer's last place on the canvas, in its pixels. Keys are heard on
+//   Module.keyTarget, or on the whole window without one;
+//   Module.typeKey(code) hands the program a key's code directly.
 // - The reshape handler: the window is the canvas, sized by the page. Its
 //   drawing buffer follows the canvas's displayed size in device pixels (CSS
 //   size times devicePixelRatio, watched by a ResizeObserver), so the picture
@@ -30,15 +36,17 @@
 // - exit() called from anywhere ends the program for good, as ending the
 //   process does: the animation stops, keys no longer act, the canvas
 //   keeps its last size, and the page hears the status through
-//   Module.onExit. So does main's return.
+//   Module.onExit. So does main's return. Module.end() ends it the same
+//   way without a status, for a window that is taken away.
 // - The page hears the program's steps and keys, which a desktop's GLUT has
 //   no one to tell: Module.beforeStep(steps), if the page sets it, is called
 //   just before each frame step with the number of steps run so far (keys
 //   the page types there act before that step), and Module.onKey(code,
 //   steps) after the keyboard handler has taken a key.
 //
-// Limits: one window; the window's title is the document's; its position
-// is the page's to choose; no key-up, special-key, mouse or timer handler.
+// Limits: one window; the window's title is the document's, or goes to
+// Module.setTitle; its position is the page's to choose; no key-up,
+// special-key, mouse or timer handler.
 
 mergeInto(LibraryManager.library, {
   $Glut__deps: ['$WebGL'],
@@ -51,6 +59,7 @@ mergeInto(LibraryManager.library, {
     keyboardFunc: 0,
     idleFunc: 0,
     running: false, // in the main loop and not ended
+    held: false, // Module.hold: no animation at all
     steps: 0, // frame steps the program has run
     framesWaited: 0, // animation frames since the last step, for slow motion
     frameRequest: 0, // the pending animation frame, 0 when none
@@ -72,10 +81,12 @@ mergeInto(LibraryManager.library, {
 
     // The program has ended: no more frames, keys or sizes reach it.
     stop: function() {
-      window.removeEventListener('keydown', Glut.onKeydown, true);
+      (Module['keyTarget'] || window).removeEventListener('keydown', Glut.onKeydown, true);
+      Module['canvas'].removeEventListener('pointermove', Glut.onPointerMove);
       if (Glut.sizeObserver) Glut.sizeObserver.disconnect();
       Glut.stopAnimation();
       Glut.running = false;
+      WebGL.release();
     },
 
     // One frame step of the program: `func` is its idle or display handler.
@@ -95,7 +106,7 @@ mergeInto(LibraryManager.library, {
 
     // Animates while the program runs with an idle handler and the context is there.
     startAnimation: function() {
-      if (Glut.frameRequest || !Glut.running || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
+      if (Glut.frameRequest || !Glut.running || Glut.held || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
       Glut.frameRequest = requestAnimationFrame(Glut.tick);
     },
 
@@ -125,18 +136,25 @@ mergeInto(LibraryManager.library, {
     },
 
     // Enter or Space on a focused button or link: the control's own keys.
+    // The control is the one pressed, inside a shadow root too.
     pressesControl: function(event) {
-      return (event.key == 'Enter' || event.key == ' ') && event.target instanceof Element &&
-             event.target.closest('button, a[href]') !== null;
+      var target = event.composedPath()[0];
+      return (event.key == 'Enter' || event.key == ' ') && target instanceof Element &&
+             target.closest('button, a[href]') !== null;
     },
 
     onKeydown: function(event) {
-      if (!Glut.keyboardFunc || Glut.pressesControl(event)) return;
+      if (!Glut.running || !Glut.keyboardFunc || Glut.pressesControl(event)) return;
       var code = Glut.typedCode(event);
       if (code === null) return;
       // Tab still moves the focus through the page, which must stay usable
       // from the keyboard.
       if (event.key != 'Tab') event.preventDefault();
+      Glut.typeKey(code);
+    },
+
+    // The keyboard handler takes `code`; the page hears of it.
+    typeKey: function(code) {
       Glut.call(function() { {{{ makeDynCall('viii', 'Glut.keyboardFunc') }}}(code, Glut.pointer[0], Glut.pointer[1]); });
       if (Module['onKey']) Module['onKey'](code, Glut.steps);
     },
@@ -194,7 +212,7 @@ mergeInto(LibraryManager.library, {
     var canvas = Module['canvas'];
     canvas.width = Glut.width;
     canvas.height = Glut.height;
-    document.title = UTF8ToString(title);
+    (Module['setTitle'] || function(text) { document.title = text; })(UTF8ToString(title));
     var mode = Glut.displayMode;
     var attributes = {alpha: (mode & 8) != 0, depth: (mode & 16) != 0, stencil: (mode & 32) != 0,
                       antialias: false, preserveDrawingBuffer: false};
@@ -242,7 +260,18 @@ mergeInto(LibraryManager.library, {
     Module['stepOnce'] = function() {
       if (Glut.running && Glut.idleFunc) Glut.step(Glut.idleFunc);
     };
-    window.addEventListener('keydown', Glut.onKeydown, true);
+    Module['typeKey'] = function(code) {
+      if (Glut.running && Glut.keyboardFunc) Glut.typeKey(code);
+    };
+    Module['hold'] = function(held) {
+      Glut.held = held;
+      if (held) Glut.stopAnimation();
+      else Glut.startAnimation();
+    };
+    Module['end'] = function() {
+      if (Glut.running) Glut.stop();
+    };
+    (Module['keyTarget'] || window).addEventListener('keydown', Glut.onKeydown, true);
     Glut.resize(Module['canvas'].width, Module['canvas'].height);
     Glut.observeCanvasSize();
     if (Glut.idleFunc) {

@@ -6,7 +6,9 @@
 // takes effect at once, in the order called. While the WebGL context is
 // lost they do nothing; when it comes back webgl.js makes its own objects
 // again (shader and vertex buffer) and calls webglRestore(), which sends
-// the whole kept state again, textures included.
+// the whole kept state again, textures included. Fireworks that share one
+// context take turns in it: before one draws after another, webgl.js calls
+// its webglRestoreState().
 #pragma once
 
 #include <GL/gl.h>
@@ -41,7 +43,14 @@ void webglTexImage2D(GLint level, GLenum format, GLsizei width, GLsizei height, 
 void webglDraw(const WebglVertex* vertices, GLsizei count, const GLfloat* modelView, const GLfloat* projection,
                int textured);
 
+// The frame is complete: the window shows it (glutSwapBuffers).
+void webglSwap();
+
 // Called by webgl.js when a lost context is back: sends every kept state
 // again, as if the firework had set it up on the new context.
 void webglRestore();
+// Called by webgl.js when the context is shared and another firework drew
+// in it since: sends every kept state again but the textures' images, which
+// are this firework's own WebGL textures and still there.
+void webglRestoreState();
 }

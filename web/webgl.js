@@ -11,21 +11,33 @@
 // only ever draws textured, and the first frame need not wait for the
 // other's compiling.
 //
+// The context is the window canvas's own, or, where the page gives a
+// shared surface (Module.surface, from firework-player.js), one context
+// that every firework of the page draws in by turns: the programs and the
+// buffer are the context's, made once, and each firework keeps its own
+// textures in it. Before a firework draws after another, its whole OpenGL
+// state is sent again (webglRestoreState) and the surface is given its
+// window's size; at the swap the surface hands the frame to the window.
+// Browsers allow a page only some 16 contexts, so a gallery of fireworks
+// needs the sharing.
+//
 // A lost context: WebGL.create's caller hears of it and holds still, since
 // nothing can be drawn. When the browser gives the context back, the shader
 // and the buffer are made again here, the textures and the rest of the
 // state by webglRestore() from what gl_web.cpp keeps, and the caller hears
 // that it can go on.
 //
-// Limits: one context, WebGL 1; texture unit 0.
+// While Module.quiet is true nothing is drawn or shown, though every state
+// still reaches the context: a firework catching up to a step runs the
+// steps before it that way.
+//
+// Limits: WebGL 1; texture unit 0.
 
 mergeInto(LibraryManager.library, {
   $WebGL: {
     gl: null,
-    programs: [null, null], // untextured and textured, each with its uniforms, once made
-    used: null, // the program in use
+    own: {}, // the context's objects where the context is the canvas's own
     textures: [], // WebGL textures by OpenGL name
-    bufferSize: 0, // bytes the vertex buffer holds
 
     vertexShader: 'attribute vec4 position;attribute vec4 colour;attribute vec2 texCoord;' +
       'uniform mat4 modelView;uniform mat4 projection;varying vec4 vColour;varying vec2 vTexCoord;' +
@@ -37,24 +49,64 @@ mergeInto(LibraryManager.library, {
       'precision mediump float;uniform sampler2D sprite;varying vec4 vColour;varying vec2 vTexCoord;' +
       'void main(){gl_FragColor=vColour*texture2D(sprite,vTexCoord);}'],
 
-    // The context of `canvas`, with `attributes`; `onLost` and `onRestored`
-    // are called when the browser takes it and gives it back. False where
-    // the browser has no WebGL.
+    // The context of `canvas`, with `attributes`, or the page's shared one;
+    // `onLost` and `onRestored` are called when the browser takes it and
+    // gives it back. False where the browser has no WebGL.
     create: function(canvas, attributes, onLost, onRestored) {
+      var restored = function() {
+        if (!WebGL.gl) return; // the firework has ended
+        WebGL.textures = [];
+        WebGL.own = {};
+        _webglRestore();
+        onRestored();
+      };
+      var surface = Module['surface'];
+      if (surface) {
+        WebGL.gl = surface.join(WebGL, attributes, onLost, restored);
+        return !!WebGL.gl;
+      }
       WebGL.gl = canvas.getContext('webgl', attributes);
       if (!WebGL.gl) return false;
-      WebGL.makeObjects();
       canvas.addEventListener('webglcontextlost', function(event) {
         event.preventDefault(); // lets the browser offer the context back
         onLost();
       });
-      canvas.addEventListener('webglcontextrestored', function() {
-        WebGL.textures = [];
-        WebGL.makeObjects();
-        _webglRestore();
-        onRestored();
-      });
+      canvas.addEventListener('webglcontextrestored', restored);
       return true;
+    },
+
+    // The context's objects: {programs, used, bufferSize, owner}.
+    objects: function() {
+      return Module['surface'] ? Module['surface'].objects : WebGL.own;
+    },
+
+    // The context, ready for this firework's calls: its objects made, its
+    // size the window's, and this firework's state in it.
+    use: function() {
+      var gl = WebGL.gl;
+      var objects = WebGL.objects();
+      if (!objects.made) {
+        objects.made = true;
+        objects.programs = [null, null]; // untextured and textured, each with its uniforms, once made
+        objects.used = null; // the program in use
+        objects.bufferSize = 0; // bytes the vertex buffer holds
+        gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+        [3, 4, 2].forEach(function(size, index) {
+          gl.enableVertexAttribArray(index);
+          gl.vertexAttribPointer(index, size, gl.FLOAT, false, 36, [0, 12, 28][index]);
+        });
+      }
+      var surface = Module['surface'];
+      if (surface) {
+        var shown = Module['canvas'];
+        if (surface.canvas.width != shown.width) surface.canvas.width = shown.width;
+        if (surface.canvas.height != shown.height) surface.canvas.height = shown.height;
+      }
+      if (objects.owner !== WebGL) {
+        objects.owner = WebGL;
+        _webglRestoreState();
+      }
+      return gl;
     },
 
     makeProgram: function(fragmentShader) {
@@ -74,66 +126,73 @@ mergeInto(LibraryManager.library, {
               projection: gl.getUniformLocation(program, 'projection')};
     },
 
-    makeObjects: function() {
+    // The firework has ended for good: its textures go, and so does its
+    // place in a shared context.
+    release: function() {
       var gl = WebGL.gl;
-      WebGL.programs = [null, null];
-      WebGL.used = null;
-      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-      WebGL.bufferSize = 0;
-      [3, 4, 2].forEach(function(size, index) {
-        gl.enableVertexAttribArray(index);
-        gl.vertexAttribPointer(index, size, gl.FLOAT, false, 36, [0, 12, 28][index]);
-      });
+      if (!gl) return;
+      if (!gl.isContextLost()) WebGL.textures.forEach(function(texture) { gl.deleteTexture(texture); });
+      WebGL.textures = [];
+      if (Module['surface']) Module['surface'].leave(WebGL);
+      WebGL.gl = null;
     },
   },
 
   webglClearColor__deps: ['$WebGL'],
-  webglClearColor: function(red, green, blue, alpha) { WebGL.gl.clearColor(red, green, blue, alpha); },
+  webglClearColor: function(red, green, blue, alpha) { WebGL.use().clearColor(red, green, blue, alpha); },
   webglClearDepth__deps: ['$WebGL'],
-  webglClearDepth: function(depth) { WebGL.gl.clearDepth(depth); },
+  webglClearDepth: function(depth) { WebGL.use().clearDepth(depth); },
   webglClear__deps: ['$WebGL'],
-  webglClear: function(mask) { WebGL.gl.clear(mask); },
+  webglClear: function(mask) {
+    if (!Module['quiet']) WebGL.use().clear(mask);
+  },
   webglViewport__deps: ['$WebGL'],
-  webglViewport: function(x, y, width, height) { WebGL.gl.viewport(x, y, width, height); },
+  webglViewport: function(x, y, width, height) { WebGL.use().viewport(x, y, width, height); },
   webglCapability__deps: ['$WebGL'],
   webglCapability: function(capability, enabled) {
-    if (enabled) WebGL.gl.enable(capability);
-    else WebGL.gl.disable(capability);
+    if (enabled) WebGL.use().enable(capability);
+    else WebGL.use().disable(capability);
   },
   webglBlendFunc__deps: ['$WebGL'],
-  webglBlendFunc: function(source, destination) { WebGL.gl.blendFunc(source, destination); },
+  webglBlendFunc: function(source, destination) { WebGL.use().blendFunc(source, destination); },
   webglBindTexture__deps: ['$WebGL'],
   webglBindTexture: function(name) {
-    var gl = WebGL.gl;
+    var gl = WebGL.use();
     var texture = name ? WebGL.textures[name] || (WebGL.textures[name] = gl.createTexture()) : null;
     gl.bindTexture(gl.TEXTURE_2D, texture);
   },
   webglTexParameter__deps: ['$WebGL'],
   webglTexParameter: function(parameter, value) {
-    WebGL.gl.texParameteri(WebGL.gl.TEXTURE_2D, parameter, value);
+    WebGL.use().texParameteri(WebGL.gl.TEXTURE_2D, parameter, value);
   },
   webglTexImage2D__deps: ['$WebGL'],
   webglTexImage2D: function(level, format, width, height, pixels, size) {
-    var gl = WebGL.gl;
+    var gl = WebGL.use();
     gl.texImage2D(gl.TEXTURE_2D, level, format, width, height, 0, format, gl.UNSIGNED_BYTE,
                   HEAPU8.subarray(pixels, pixels + size));
   },
   webglDraw__deps: ['$WebGL'],
   webglDraw: function(vertices, count, modelView, projection, textured) {
-    var gl = WebGL.gl;
+    if (Module['quiet']) return;
+    var gl = WebGL.use();
+    var objects = WebGL.objects();
     // The buffer is made once at the batch's size and filled again each
     // frame. Made anew every frame, it held headless Chromium's frames up
     // for a second now and then when they came faster than it drew them.
-    if (36 * count > WebGL.bufferSize) {
-      WebGL.bufferSize = 36 * count;
-      gl.bufferData(gl.ARRAY_BUFFER, WebGL.bufferSize, gl.DYNAMIC_DRAW);
+    if (36 * count > objects.bufferSize) {
+      objects.bufferSize = 36 * count;
+      gl.bufferData(gl.ARRAY_BUFFER, objects.bufferSize, gl.DYNAMIC_DRAW);
     }
     gl.bufferSubData(gl.ARRAY_BUFFER, 0, HEAPU8.subarray(vertices, vertices + 36 * count));
-    var program = WebGL.programs[textured] ||
-        (WebGL.programs[textured] = WebGL.makeProgram(WebGL.fragmentShaders[textured]));
-    if (WebGL.used !== program) gl.useProgram((WebGL.used = program).program);
+    var program = objects.programs[textured] ||
+        (objects.programs[textured] = WebGL.makeProgram(WebGL.fragmentShaders[textured]));
+    if (objects.used !== program) gl.useProgram((objects.used = program).program);
     gl.uniformMatrix4fv(program.modelView, false, HEAPF32.subarray(modelView >> 2, (modelView >> 2) + 16));
     gl.uniformMatrix4fv(program.projection, false, HEAPF32.subarray(projection >> 2, (projection >> 2) + 16));
     gl.drawArrays(gl.TRIANGLES, 0, count);
+  },
+  webglSwap__deps: ['$WebGL'],
+  webglSwap: function() {
+    if (Module['surface'] && !Module['quiet']) Module['surface'].present(WebGL, Module['canvas']);
   },
 });
