@@ -12,9 +12,10 @@
 //   the same) and the canvas keeps its last picture; Module.framesPerStep
 //   (1 when unset) runs one step every so many animation frames, for slow
 //   motion; Module.stepOnce() runs one step at once. The steps are the same
-//   at any pace: only when they run changes. Module.hold(true) stops the
-//   animation altogether, not even drawing the first frame, until
-//   Module.hold(false): for a window out of view.
+//   at any pace: only when they run changes. While Module.held is true
+//   there is no animation at all, not even the first frame: for a window
+//   out of view; Module.hold(held) sets it and starts or stops the
+//   animation.
 // - The keyboard handler gets the character a key types, as GLUT gives it
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
@@ -30,7 +31,8 @@
 //   size times devicePixelRatio, watched by a ResizeObserver), so the picture
 //   stays sharp on any screen and in full screen; each change of size
 //   reaches the reshape handler as a desktop window's resize does. The
-//   main loop reshapes once first, to the size glutInitWindowSize asked.
+//   main loop reshapes once first, to the size glutInitWindowSize asked, or
+//   to the one Module.windowSize() gives.
 // - A lost WebGL context holds the animation still; when it comes back,
 //   with its state restored, the animation goes on from the same step.
 // - exit() called from anywhere ends the program for good, as ending the
@@ -41,8 +43,9 @@
 // - The page hears the program's steps and keys, which a desktop's GLUT has
 //   no one to tell: Module.beforeStep(steps), if the page sets it, is called
 //   just before each frame step with the number of steps run so far (keys
-//   the page types there act before that step), and Module.onKey(code,
-//   steps) after the keyboard handler has taken a key.
+//   the page types there act before that step; false, returned, keeps the
+//   step from running), and Module.onKey(code, steps) after the keyboard
+//   handler has taken a key.
 //
 // Limits: one window; the window's title is the document's, or goes to
 // Module.setTitle; its position is the page's to choose; no key-up,
@@ -59,7 +62,6 @@ mergeInto(LibraryManager.library, {
     keyboardFunc: 0,
     idleFunc: 0,
     running: false, // in the main loop and not ended
-    held: false, // Module.hold: no animation at all
     steps: 0, // frame steps the program has run
     framesWaited: 0, // animation frames since the last step, for slow motion
     frameRequest: 0, // the pending animation frame, 0 when none
@@ -91,7 +93,7 @@ mergeInto(LibraryManager.library, {
 
     // One frame step of the program: `func` is its idle or display handler.
     step: function(func) {
-      if (Module['beforeStep']) Module['beforeStep'](Glut.steps);
+      if (Module['beforeStep'] && Module['beforeStep'](Glut.steps) === false) return;
       Glut.call(function() { {{{ makeDynCall('v', 'func') }}}(); });
       ++Glut.steps;
     },
@@ -106,7 +108,7 @@ mergeInto(LibraryManager.library, {
 
     // Animates while the program runs with an idle handler and the context is there.
     startAnimation: function() {
-      if (Glut.frameRequest || !Glut.running || Glut.held || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
+      if (Glut.frameRequest || !Glut.running || Module['held'] || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
       Glut.frameRequest = requestAnimationFrame(Glut.tick);
     },
 
@@ -204,14 +206,17 @@ mergeInto(LibraryManager.library, {
 
   glutInitWindowPosition: function(x, y) {},
 
-  // The canvas becomes the window: its size, its context with the buffers
+  // The canvas becomes the window: its size (Module.windowSize() where the
+  // page sizes it from the start), its context with the buffers
   // the display mode asks for (alpha, depth, stencil), the document's title.
   // The context is the one the page made, if it made one.
   glutCreateWindow__deps: ['$Glut', '$WebGL', 'proc_exit'],
   glutCreateWindow: function(title) {
     var canvas = Module['canvas'];
-    canvas.width = Glut.width;
-    canvas.height = Glut.height;
+    // The size asked for, or the one the page gives the window from the start.
+    var size = Module['windowSize'] ? Module['windowSize']() : [Glut.width, Glut.height];
+    canvas.width = size[0];
+    canvas.height = size[1];
     (Module['setTitle'] || function(text) { document.title = text; })(UTF8ToString(title));
     var mode = Glut.displayMode;
     var attributes = {alpha: (mode & 8) != 0, depth: (mode & 16) != 0, stencil: (mode & 32) != 0,
@@ -264,7 +269,7 @@ mergeInto(LibraryManager.library, {
       if (Glut.running && Glut.keyboardFunc) Glut.typeKey(code);
     };
     Module['hold'] = function(held) {
-      Glut.held = held;
+      Module['held'] = held;
       if (held) Glut.stopAnimation();
       else Glut.startAnimation();
     };

@@ -207,7 +207,7 @@ if (typeof WebGLRenderingContext !== 'undefined') {
 // from then on (sound is off until it is pressed), and, served over
 // http(s), the manifest, its icons and the service worker.
 function afterFirstFrame() {
-  loadScript('sound.js').then(() => {
+  loadScript('burst_sound.js').then(() => loadScript('sound.js')).then(() => {
     soundButton.disabled = ended;
   }, (error) => say('Without sound: ' + error.message, false));
   becomeInstallable();

@@ -5,7 +5,9 @@
 // - Standard output and standard error go to Module.print and
 //   Module.printErr, a line at a time, where the page sets them, and to the
 //   browser's console otherwise.
-// - main starts once the WebAssembly is ready. GLUT's main loop never
+// - main starts once the WebAssembly is ready; built as a factory, the
+//   promise the factory returns resolves once main has reached GLUT's main
+//   loop (or ended). GLUT's main loop never
 //   returns: it unwinds main's stack (glut_web.js throws 'unwind'), and
 //   the program lives on in its handlers. The same unwinding ends the
 //   program from anywhere once it has exited.
@@ -24,4 +26,6 @@ function ready() {
   } catch (e) {
     if (e !== 'unwind') throw e;
   }
+  // Built as a factory (emcc -sMODULARIZE), its promise: the program runs.
+  if (typeof readyPromiseResolve != 'undefined') readyPromiseResolve(Module);
 }

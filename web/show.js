@@ -1,19 +1,8 @@
 // show.js: shows, the firework's keys kept in the page's address.
 //
-// A show is the list of burst keys (w s a d z c r) the program has taken
-// since start-up, each with its step: the number of frame steps the program
-// had run when the key arrived. Every run of the firework computes the same
-// frames, so the same keys delivered at the same steps draw the same picture
-// at every step, in any browser, at the same canvas size.
-//
-// The address's fragment carries the show as #show=1.<keys>: 1 is the
-// format's version; each key is its letter in capitals followed by the
-// steps since the key before it (the first: since start-up) in base 36,
-// lower case, nothing for none. "#show=1.RA1eA" is r at step 0, then a at
-// step 50 and again at step 50. A minus sign before the steps would take
-// the step back; such a show is refused. A show longer than 64 KB, with more
-// than 10,000 keys or a key of 2,176,782,335 steps or more (six digits) is
-// refused whole. A fragment that does not start with "show=" holds no show.
+// The address's fragment carries the show as #show=1.<keys>, in the format
+// of show_format.js; a fragment that does not start with "show=" holds no
+// show.
 //
 // Opening an address with a show delivers each key at its step, typed as
 // the visitor types it; a burst key the visitor presses meanwhile takes the
@@ -22,15 +11,6 @@
 //
 // This file only defines; page.js wires it to the program and the buttons.
 'use strict';
-
-const showFormat = {
-  version: '1',
-  prefix: '#show=',
-  burstKeys: 'wsadzcr',
-  maxKeys: 10000,
-  maxText: 64 * 1024,
-  stepsPerSecond: 60, // one step per animation frame on a 60 Hz display
-};
 
 // The built-in show: 46 s of all seven bursts, played in rounds of
 // `loopSteps` steps. Only r brings every particle back into view; w and d
@@ -41,43 +21,6 @@ const builtInShow = {
   text: '1.RS1eR3cA1eR3cD1oW3cZ50R3cC1eR3cW1eD78R3cA1oC28R3cS14R32Z1eW28R82D1eR3cW1eA6e',
   loopSteps: 2760,
 };
-
-// One key of a show as written: its letter, then `steps` since the key
-// before it.
-const showEntry = (key, steps) => key.toUpperCase() + (steps > 0 ? steps.toString(36) : '');
-
-// Reads the show in `fragment` (location.hash): {keys: [{key, step}], text}
-// with the text after "show=", {error: why} for a show that cannot be read,
-// or null for a fragment that holds no show.
-function parseShow(fragment) {
-  if (!fragment.startsWith(showFormat.prefix)) return null;
-  const text = fragment.slice(showFormat.prefix.length);
-  if (text.length > showFormat.maxText) return {error: 'it is longer than 64 KB'};
-  const head = /^(\d+)\./.exec(text);
-  if (!head) return {error: 'it does not start with a version number and a dot, as in #show=1.R'};
-  if (head[1] !== showFormat.version) {
-    return {error: `it is written in version ${head[1]} of the format, and this page reads version 1`};
-  }
-  const entry = /([A-Z])(-?)([0-9a-z]*)/y;
-  const keys = [];
-  let step = 0;
-  for (entry.lastIndex = head[0].length; entry.lastIndex < text.length;) {
-    const at = entry.lastIndex;
-    const match = entry.exec(text);
-    const number = keys.length + 1;
-    if (!match) return {error: `character ${at + 1} after "show=", ${text[at]}, is not a key letter`};
-    const key = match[1].toLowerCase();
-    if (!showFormat.burstKeys.includes(key)) {
-      return {error: `key ${number}, ${match[1]}, is not a burst key (W S A D Z C R)`};
-    }
-    if (match[2]) return {error: `its steps go backwards at key ${number}`};
-    if (match[3].length > 6) return {error: `the step of key ${number} is too far off, past six digits`};
-    if (keys.length === showFormat.maxKeys) return {error: 'it has more than 10,000 keys'};
-    step += match[3] ? parseInt(match[3], 36) : 0;
-    keys.push({key, step});
-  }
-  return {keys, text};
-}
 
 // How long `steps` steps last, in seconds, for the status line.
 const showSeconds = (steps) => (steps / showFormat.stepsPerSecond).toFixed(1);

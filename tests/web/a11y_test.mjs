@@ -8,8 +8,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {createRequire} from 'node:module';
-import {launchBrowser, serveFolder, checkList} from './browser.mjs';
-import {openCanvas} from './pictures.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 const {check, finish, can} = checkList('a11y');

@@ -11,8 +11,7 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage} from './browser.mjs';
-import {openCanvas} from './pictures.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 // The video is decoded with Debian's ffmpeg; without it the test skips (77), except in CI.

@@ -10,8 +10,7 @@
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import crypto from 'node:crypto';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList} from './browser.mjs';
-import {openCanvas} from './pictures.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 const {check, finish, can} = checkList('motion');

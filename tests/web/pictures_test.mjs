@@ -9,8 +9,8 @@
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import fs from 'node:fs';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList} from './browser.mjs';
-import {burstPanels, bursts, burstsSize, frameDuration, openCanvas, panelOrigin, play, preview} from './pictures.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas} from './browser.mjs';
+import {burstPanels, bursts, burstsSize, frameDuration, panelOrigin, play, preview} from './pictures.mjs';
 
 const [site, docs] = process.argv.slice(2);
 const {check, finish} = checkList('pictures');

@@ -11,8 +11,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
-import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors} from './browser.mjs';
-import {openCanvas} from './pictures.mjs';
+import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors, openCanvas} from './browser.mjs';
 
 const [site, docs] = process.argv.slice(2);
 const {check, finish} = checkList('show');

@@ -58,10 +58,12 @@ export const engines = {
       userDataDir: profile,
       // A desktop's page: wide enough for the canvas's full 800 CSS pixels.
       defaultViewport: {width: 1000, height: 1000},
-      args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      // Without WebGL, without the software renderer too: --disable-webgl
+      // alone leaves WebGL to an OffscreenCanvas.
+      args: ['--no-sandbox', ...(webgl ? ['--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader']
+        : ['--disable-webgl', '--disable-3d-apis', '--disable-gpu', '--disable-software-rasterizer']),
         '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
         '--disable-quic', '--window-size=1000,1400', ...(scale === 1 ? [] : [`--force-device-scale-factor=${scale}`]),
-        ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis']),
         ...(reducedMotion ? ['--force-prefers-reduced-motion'] : []), ...chromiumArgs],
     }),
   },
@@ -87,6 +89,8 @@ export const engines = {
         'for an encoder',
       phone: 'WebKitGTK\'s WebDriver emulates no phone, and MiniBrowser\'s window is no narrower than 447 CSS ' +
         'pixels; the 2x desktop checks take its CSS size x devicePixelRatio path',
+      blend: 'WebKitGTK, compositing in software here, blends no canvas into the page (mix-blend-mode): ' +
+        'an overlay shows its black, and WebDriver\'s screenshots leave its canvas out',
     },
     // One driver a browser, its device scale from GDK_SCALE; each page is a
     // session, a MiniBrowser window of its own. Reduced motion is GTK's
@@ -214,12 +218,14 @@ export function checkList(label) {
 // there for `holdFrames`); the page's console errors and uncaught errors go
 // to `errors`.
 // With `viewport`, the tab shows the page at that size and device emulation
-// (puppeteer's setViewport) from the start.
-export async function openPage(browser, url, holdFrames, errors, viewport = null) {
+// (puppeteer's setViewport) from the start; `before`, a function, runs
+// before the page's scripts too.
+export async function openPage(browser, url, holdFrames, errors, viewport = null, before = null) {
   const page = await browser.newPage();
   if (viewport) await page.setViewport(viewport);
   watchErrors(page, errors);
   await page.evaluateOnNewDocument(frameProbe, holdFrames);
+  if (before) await page.evaluateOnNewDocument(before);
   await page.goto(url);
   return page;
 }
@@ -313,6 +319,9 @@ export async function measureCanvas(page) {
 export function frameProbe(holdFrames) {
   const probe = {frames: 0, steps: 0, firstStep: null, viewport: null, reshapes: 0, held: new Map(), nextId: 1};
   window.fireworkProbe = probe;
+  // The firework's canvas: the page's, or the first element's.
+  probe.canvas = () => document.getElementById('canvas') ??
+    document.querySelector('firework-player')?.shadowRoot.querySelector('canvas');
   for (const type of [window.WebGLRenderingContext, window.WebGL2RenderingContext].filter(Boolean)) {
     const {clear, viewport} = type.prototype;
     type.prototype.clear = function (mask) {
@@ -359,4 +368,40 @@ export function frameProbe(holdFrames) {
     }
     return probe.steps;
   };
+}
+
+// Opens the site's page, or a page of one <firework-player> as wide as the
+// site's canvas, with the canvas `width` x `height` CSS pixels, frames
+// held, once the program has started; the page, and any it reloads to,
+// then offers stepAndPicture(), which runs one step and returns a 2-D
+// canvas holding the picture it drew, and pictureNow(), which returns the
+// picture without a step. With `errors`, the page's console
+// errors go there (watchErrors).
+export async function openCanvas(browser, url, width, height, errors = null) {
+  const page = await browser.newPage();
+  if (errors) watchErrors(page, errors);
+  // The page's margin is 12 pixels a side; tall enough that the canvas is
+  // limited by the width alone.
+  await page.setViewport({width: width + 24, height: height + 400, deviceScaleFactor: 1});
+  await page.evaluateOnNewDocument(frameProbe, true);
+  await page.evaluateOnNewDocument(() => {
+    window.pictureNow = () => {
+      const source = window.fireworkProbe.canvas();
+      const copy = document.createElement('canvas');
+      copy.width = source.width;
+      copy.height = source.height;
+      copy.getContext('2d').drawImage(source, 0, 0);
+      return copy;
+    };
+    window.stepAndPicture = () => {
+      window.fireworkProbe.release(1);
+      return window.pictureNow();
+    };
+  });
+  await page.goto(url);
+  await page.waitForFunction((size) => {
+    const canvas = window.fireworkProbe.canvas();
+    return canvas && window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4);
+  }, {timeout: 20000, polling: 100}, `0 0 ${width} ${height}`);
+  return page;
 }

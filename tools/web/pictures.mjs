@@ -7,7 +7,7 @@
 // Each picture is taken straight from the canvas's drawing buffer, in the
 // same task as the step that drew it, at 1 device pixel per CSS pixel: the
 // program itself draws at the picture's size, nothing is scaled.
-import {frameProbe, watchErrors} from './browser.mjs';
+import {openCanvas} from './browser.mjs';
 
 // The preview: what happens, as [key, steps]: the start-up burst, then r,
 // then a (pulled left); one frame per step.
@@ -37,37 +37,6 @@ export const burstsSize = [bursts.columns * (bursts.width + bursts.gap) - bursts
 // How long preview frame `index` shows, in milliseconds: each step lasts a
 // 60 Hz frame, rounded so that the times add up (17, 16, 17, 17, 16, ...).
 export const frameDuration = (index) => Math.round((index + 1) * 1000 / 60) - Math.round(index * 1000 / 60);
-
-// Opens the site's page with the canvas `width` x `height` CSS pixels,
-// frames held, once the program has started; the page, and any it reloads
-// to, then offers stepAndPicture(), which runs one step and returns a 2-D
-// canvas holding the picture it drew. With `errors`, the page's console
-// errors go there (watchErrors).
-export async function openCanvas(browser, url, width, height, errors = null) {
-  const page = await browser.newPage();
-  if (errors) watchErrors(page, errors);
-  // The page's margin is 12 pixels a side; tall enough that the canvas is
-  // limited by the width alone.
-  await page.setViewport({width: width + 24, height: height + 400, deviceScaleFactor: 1});
-  await page.evaluateOnNewDocument(frameProbe, true);
-  await page.evaluateOnNewDocument(() => {
-    window.stepAndPicture = () => {
-      window.fireworkProbe.release(1);
-      const source = document.getElementById('canvas');
-      const copy = document.createElement('canvas');
-      copy.width = source.width;
-      copy.height = source.height;
-      copy.getContext('2d').drawImage(source, 0, 0);
-      return copy;
-    };
-  });
-  await page.goto(url);
-  await page.waitForFunction((size) => {
-    const canvas = document.getElementById('canvas');
-    return window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4);
-  }, {timeout: 20000, polling: 100}, `0 0 ${width} ${height}`);
-  return page;
-}
 
 // Plays `scenes` on `page` ([key, steps]: the key pressed, if any, then that
 // many steps), calling `takeStep(index)` for each step; takeStep runs the

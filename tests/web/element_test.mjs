@@ -1,0 +1,335 @@
+// element_test.mjs: <firework-player> in pages of its own, as an embedding
+// site uses it. Its attributes, properties and events; its frames against
+// the site's at the same steps, reached by playing, stepping and seeking;
+// 24 elements on one page; an element added and removed 100 times; one over
+// a coloured page; one out of view; reduced motion; and each bad input.
+//
+// usage: node element_test.mjs SITE ELEMENT
+//   ELEMENT is the folder that holds firework-player.js.
+// Prints a line per check and "N passed, N failed"; exits 1 on a failure.
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, releaseFrames} from './browser.mjs';
+
+const [site, element] = process.argv.slice(2);
+const {check, finish, can} = checkList('element');
+const errors = [];
+
+// The pages, each a few lines of HTML around the element, in a folder with
+// the element's file and the site.
+const root = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-element-'));
+fs.cpSync(path.resolve(site), path.join(root, 'site'), {recursive: true});
+fs.copyFileSync(path.join(element, 'firework-player.js'), path.join(root, 'firework-player.js'));
+const pages = {
+  // As wide as the site's canvas in openCanvas's window, 12 pixels a side.
+  exact: '<firework-player autoplay show="1.RAkDp" style="width: 100%"></firework-player>',
+  api: '<firework-player show="1.RAkDp" controls keys label="Launch" style="width: 480px">' +
+    '<p id="fallback">A firework</p></firework-player>',
+  many: Array.from({length: 24}, (_, i) => `<firework-player autoplay show="1.R${i ? i.toString(36) : ''}" ` +
+    'style="width: 150px; display: inline-block"></firework-player>').join(''),
+  empty: '<div id="holder"></div>',
+  transparent: '<style>body { background: rgb(40, 80, 120) }</style>' +
+    '<firework-player autoplay transparent style="width: 400px"></firework-player><p id="under">under</p>',
+  away: '<div style="height: 3000px"></div><firework-player autoplay style="width: 400px"></firework-player>',
+};
+for (const [name, body] of Object.entries(pages)) {
+  fs.writeFileSync(path.join(root, `${name}.html`), `<!doctype html><html lang="en"><head><meta charset="utf-8">
+<title>${name}</title><link rel="icon" href="data:,"><style>body { margin: 0; padding: 0 12px }</style>
+<script type="module" src="firework-player.js"></script></head><body>${body}</body></html>`);
+}
+const server = await serveFolder(root);
+const address = (page) => `http://127.0.0.1:${server.address().port}/${page}`;
+const hash = (data) => crypto.createHash('sha256').update(data).digest('hex').slice(0, 12);
+
+// Installed before the page: the events of every element and the WebGL
+// contexts made and lost.
+function recordEvents() {
+  window.fireworkEvents = [];
+  window.fireworkContexts = {made: 0, lost: 0, released: 0};
+  for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'error']) {
+    document.addEventListener(type, (event) => {
+      if (event.target.localName === 'firework-player') {
+        window.fireworkEvents.push(event.detail ? {type, ...event.detail} : {type});
+      }
+    }, true);
+  }
+  for (const type of [window.HTMLCanvasElement, window.OffscreenCanvas].filter(Boolean)) {
+    const getContext = type.prototype.getContext;
+    type.prototype.getContext = function (kind, ...rest) {
+      const known = this.fireworkKnown;
+      const context = getContext.call(this, kind, ...rest);
+      if (context && kind === 'webgl' && !known) {
+        this.fireworkKnown = true;
+        ++window.fireworkContexts.made;
+        this.addEventListener('webglcontextlost', () => ++window.fireworkContexts.lost);
+        const lose = context.getExtension('WEBGL_lose_context');
+        const loseContext = lose.loseContext.bind(lose);
+        lose.loseContext = () => {
+          ++window.fireworkContexts.released;
+          loseContext();
+        };
+      }
+      return context;
+    };
+  }
+}
+const open = async (page, options = {}) => {
+  const tab = await openPage(browser, address(`${page}.html`), false, errors, options.viewport, recordEvents);
+  await tab.waitForFunction(() => customElements.get('firework-player'), {timeout: 20000, polling: 100});
+  return tab;
+};
+const events = (tab) => tab.evaluate(() => window.fireworkEvents.splice(0));
+const waitFor = (tab, condition, arg) => tab.waitForFunction(condition, {timeout: 20000, polling: 100}, arg)
+  .then(() => true, () => false);
+
+let browser = await launchBrowser();
+try {
+  // The attributes and events: an element with a show, paused until asked.
+  const api = await open('api');
+  await waitFor(api, () => window.fireworkEvents.some((event) => event.type === 'ready'));
+  const start = await api.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    const picture = player.shadowRoot.querySelector('[role=img]');
+    return {step: player.currentStep, paused: player.paused, label: picture.getAttribute('aria-label'),
+      fallbackShown: player.shadowRoot.querySelector('[part=fallback]').hidden === false,
+      controls: player.shadowRoot.querySelectorAll('[part=controls] button').length,
+      mirrored: [player.show, player.controls, player.keys, player.autoplay, player.speed, player.loop]};
+  });
+  check('without autoplay the element draws its first frame and waits; its name is its label, its controls ' +
+    'show and its children do not', start.step === 1 && start.paused && start.label === 'Launch' &&
+      !start.fallbackShown && start.controls === 9 &&
+      JSON.stringify(start.mirrored) === '["1.RAkDp",true,true,false,1,false]', JSON.stringify(start));
+  await api.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    player.play();
+    player.speed = 0.5;
+    player.loop = 100;
+  });
+  const moved = await waitFor(api, () => document.querySelector('firework-player').currentStep > 50);
+  await api.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    player.pause();
+    player.burst('w');
+  });
+  await api.evaluate(() => document.querySelector('firework-player').step());
+  const afterBurst = await api.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    return {step: player.currentStep, recorded: player.recorded, attributes: [player.getAttribute('speed'),
+      player.getAttribute('loop')]};
+  });
+  const seen = await events(api);
+  const bursts = seen.filter((event) => event.type === 'burst');
+  check('play, pause, speed, loop and burst act and are heard: the show\'s keys and the burst at their steps, ' +
+    'in `recorded` too', moved && bursts.length === 4 && bursts[0].key === 'r' && bursts[0].step === 0 &&
+      bursts[1].step === 20 && bursts[2].step === 45 && bursts[3].key === 'w' &&
+      afterBurst.recorded === `1.RAkDpW${(bursts[3].step - 45).toString(36)}` &&
+      seen.some((event) => event.type === 'play') && seen.some((event) => event.type === 'pause') &&
+      afterBurst.attributes.join() === '0.5,100', `${JSON.stringify(afterBurst)} ${JSON.stringify(seen)}`);
+  await api.evaluate(() => document.querySelector('firework-player').play());
+  const looped = await waitFor(api, () => window.fireworkEvents.some((event) => event.type === 'loop') &&
+    document.querySelector('firework-player').currentStep > 0);
+  const afterLoop = await api.evaluate(() => document.querySelector('firework-player').recorded);
+  check('loop="100" starts the show over at step 100, from a fresh start', looped && afterLoop.startsWith('1.R'),
+    afterLoop);
+
+  // Keys reach the program only with `keys`, and Space pauses.
+  await api.evaluate(() => document.querySelector('firework-player').pause());
+  await api.evaluate(() => document.querySelector('firework-player').focus());
+  await api.keyboard.press('s');
+  await api.keyboard.press(' ');
+  const withKeys = await api.evaluate(() => ({recorded: document.querySelector('firework-player').recorded,
+    paused: document.querySelector('firework-player').paused}));
+  await api.evaluate(() => {
+    document.querySelector('firework-player').keys = false;
+    document.querySelector('firework-player').shadowRoot.querySelector('[data-do=step]').focus();
+  });
+  await api.keyboard.press('d');
+  const withoutKeys = await api.evaluate(() => document.querySelector('firework-player').recorded);
+  check('with keys a burst key and Space reach it; without, no key does', /S[0-9a-z]*$/.test(withKeys.recorded) &&
+    !withKeys.paused && withoutKeys === withKeys.recorded, `${JSON.stringify(withKeys)} ${withoutKeys}`);
+
+  // Bad input: a clear answer, and nothing else breaks.
+  const bad = await api.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    window.fireworkEvents.length = 0;
+    player.speed = 3;
+    player.setAttribute('loop', 'often');
+    let thrown = '';
+    try {
+      player.burst('x');
+    } catch (error) {
+      thrown = error.name;
+    }
+    player.show = '1.RQ';
+    return {speed: player.speed, attribute: player.getAttribute('speed'), loop: player.loop, thrown};
+  });
+  const badEvents = (await events(api)).filter((event) => event.type === 'error').map((event) => event.message);
+  const runsOn = await waitFor(api, () => document.querySelector('firework-player').currentStep > 0);
+  check('a speed or loop out of range, an unreadable show and burst(\'x\'): an error event each, a RangeError, ' +
+    'values as they were, and the element runs without the show', bad.speed === 0.5 && bad.attribute === '0.5' &&
+      bad.loop === 100 && bad.thrown === 'RangeError' && badEvents.length === 3 &&
+      /speed/.test(badEvents[0]) && /loop/.test(badEvents[1]) &&
+      badEvents[2] === 'The show could not be read: key 2, Q, is not a burst key (W S A D Z C R).' && runsOn,
+    `${JSON.stringify(bad)} ${JSON.stringify(badEvents)}`);
+  await api.close();
+
+  // Exact: the element's frames at steps 20, 45 and 60 of a show are the
+  // site's, whether it played, stepped or sought there.
+  const pictures = async (tab, steps, reach) => {
+    const taken = [];
+    for (const step of steps) taken.push(hash(await tab.evaluate(reach, step)));
+    return taken.join();
+  };
+  const playTo = (step) => {
+    while (window.fireworkProbe.steps < step - 1) window.fireworkProbe.release(1);
+    return window.stepAndPicture().toDataURL();
+  };
+  const siteTab = await openCanvas(browser, address('site/index.html#show=1.RAkDp'), 480, 360, errors);
+  const expected = await pictures(siteTab, [20, 45, 60], playTo);
+  await siteTab.close();
+  const byPlay = await openCanvas(browser, address('exact.html'), 480, 360, errors);
+  const played = await pictures(byPlay, [20, 45, 60], playTo);
+  await byPlay.evaluate(() => document.querySelector('firework-player').pause());
+  const stepped = await pictures(byPlay, [20, 45, 60], async (step) => {
+    const player = document.querySelector('firework-player');
+    await player.seek(1);
+    while (player.currentStep < step) player.step();
+    return window.pictureNow().toDataURL();
+  });
+  const sought = await pictures(byPlay, [60, 20, 45], async (step) => {
+    await document.querySelector('firework-player').seek(step);
+    return window.pictureNow().toDataURL();
+  });
+  const [s60, s20, s45] = sought.split(',');
+  check('its frames at steps 20, 45 and 60 are the site\'s, played, stepped or sought (backwards too)',
+    played === expected && stepped === expected && [s20, s45, s60].join() === expected,
+    `site ${expected}; played ${played}; stepped ${stepped}; sought ${[s20, s45, s60].join()}`);
+  await byPlay.close();
+
+  // 24 on one page, all in view: each draws its own show, in one context.
+  const many = await open('many', {viewport: {width: 1000, height: 1000}});
+  const drawn = await waitFor(many, () => [...document.querySelectorAll('firework-player')]
+    .every((player) => player.currentStep > 30));
+  const gallery = await many.evaluate(() => ({
+    steps: [...document.querySelectorAll('firework-player')].map((player) => player.currentStep),
+    recorded: [...document.querySelectorAll('firework-player')].map((player) => player.recorded),
+    lit: [...document.querySelectorAll('firework-player')].map((player) => {
+      const source = player.shadowRoot.querySelector('canvas');
+      const copy = document.createElement('canvas');
+      [copy.width, copy.height] = [source.width, source.height];
+      const context = copy.getContext('2d');
+      context.drawImage(source, 0, 0);
+      return context.getImageData(0, 0, copy.width, copy.height).data.some((value, i) => i % 4 < 3 && value > 24);
+    }),
+    contexts: window.fireworkContexts,
+  }));
+  check('24 elements on one page each run their own show and draw it, in one WebGL context, none lost',
+    drawn && gallery.lit.every(Boolean) && gallery.recorded[5] === '1.R5' &&
+      gallery.contexts.made === 1 && gallery.contexts.lost === 0, JSON.stringify(gallery));
+  await many.close();
+
+  // Added and removed 100 times: nothing is left running.
+  const churn = await open('empty');
+  const left = await churn.evaluate(async () => {
+    const holder = document.getElementById('holder');
+    for (let n = 0; n < 100; ++n) {
+      const player = document.createElement('firework-player');
+      player.autoplay = true;
+      holder.append(player);
+      await new Promise((resolve) => setTimeout(resolve, n % 10 === 0 ? 100 : 0));
+      player.remove();
+    }
+    await new Promise((resolve) => setTimeout(resolve, 200));
+    const frames = window.fireworkProbe.steps;
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    return {...window.fireworkContexts, stepsAfter: window.fireworkProbe.steps - frames};
+  });
+  check('an element added and removed 100 times leaves no context and nothing that draws',
+    left.made === left.released && left.stepsAfter === 0, JSON.stringify(left));
+  await churn.close();
+
+  // Transparent: the page shows where the firework is black, and the
+  // particles add their light to it; clicks pass through.
+  if (can('blend', 'transparent over a coloured page')) {
+    const overlay = await open('transparent');
+    await waitFor(overlay, () => document.querySelector('firework-player').currentStep > 20);
+    await overlay.evaluate(() => document.querySelector('firework-player').pause());
+    const shot = await (await overlay.$('firework-player')).screenshot({encoding: 'base64'});
+    const composite = await overlay.evaluate(async (data) => {
+      const image = new Image();
+      image.src = 'data:image/png;base64,' + data;
+      await image.decode();
+      const copy = document.createElement('canvas');
+      [copy.width, copy.height] = [image.width, image.height];
+      const context = copy.getContext('2d');
+      context.drawImage(image, 0, 0);
+      const pixels = context.getImageData(0, 0, image.width, image.height).data;
+      let page = 0, brighter = 0, darker = 0;
+      for (let i = 0; i < pixels.length; i += 4) {
+        const [r, g, b] = pixels.slice(i, i + 3);
+        if (Math.abs(r - 40) <= 2 && Math.abs(g - 80) <= 2 && Math.abs(b - 120) <= 2) ++page;
+        else if (r >= 38 && g >= 78 && b >= 118) ++brighter;
+        else ++darker;
+      }
+      const box = document.querySelector('firework-player').getBoundingClientRect();
+      const hit = document.elementFromPoint(box.left + box.width / 2, box.top + box.height / 2);
+      return {page, brighter, darker, clickGoesTo: hit.localName};
+    }, shot);
+    check('transparent over a coloured page: the page where the firework is black, lighter where a particle ' +
+      'is, nowhere darker, and a click passes through', composite.page > composite.brighter &&
+        composite.brighter > 100 && composite.darker === 0 && composite.clickGoesTo !== 'firework-player',
+    JSON.stringify(composite));
+    await overlay.close();
+  }
+
+  // Out of view: no step until scrolled to, then on from step 0; out of
+  // view again, it holds its step.
+  const away = await open('away');
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  const unseen = await away.evaluate(() => document.querySelector('firework-player').currentStep);
+  await away.evaluate(() => document.querySelector('firework-player').scrollIntoView());
+  const started = await waitFor(away, () => document.querySelector('firework-player').currentStep > 10);
+  await away.evaluate(() => window.scrollTo(0, 0));
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  const heldAt = await away.evaluate(() => document.querySelector('firework-player').currentStep);
+  await new Promise((resolve) => setTimeout(resolve, 700));
+  const later = await away.evaluate(() => document.querySelector('firework-player').currentStep);
+  check('out of view it runs no step; seen, it runs; out of view again, it holds its step',
+    unseen === 0 && started && later === heldAt, `${unseen}, ${heldAt}, ${later}`);
+  await away.close();
+  await browser.close();
+
+  // Reduced motion: autoplay draws the first frame and waits; play() plays.
+  browser = await launchBrowser({reducedMotion: true});
+  const reduced = await open('exact');
+  await waitFor(reduced, () => window.fireworkEvents.some((event) => event.type === 'ready'));
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  const still = await reduced.evaluate(() => document.querySelector('firework-player').currentStep);
+  await reduced.evaluate(() => document.querySelector('firework-player').play());
+  const moves = await waitFor(reduced, () => document.querySelector('firework-player').currentStep > 10);
+  check('with reduced motion, autoplay draws the first frame and waits; play() plays', still === 1 && moves,
+    `${still}`);
+  await browser.close();
+
+  // No WebGL: the page's sentence in an error event, and the element's
+  // own children in the firework's place.
+  browser = await launchBrowser({webgl: false});
+  const without = await open('api');
+  await waitFor(without, () => window.fireworkEvents.some((event) => event.type === 'error'));
+  const fallback = await without.evaluate(() => ({
+    errors: window.fireworkEvents.filter((event) => event.type === 'error').map((event) => event.message),
+    children: document.getElementById('fallback').getBoundingClientRect().height > 0,
+    picture: document.querySelector('firework-player').shadowRoot.querySelector('[role=img]').hidden,
+  }));
+  check('without WebGL an error event says the page\'s sentence, and the element shows its children',
+    fallback.errors.join() === 'The firework needs WebGL, which this browser does not offer or has turned off.' &&
+      fallback.children && fallback.picture, JSON.stringify(fallback));
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(root, {recursive: true, force: true});
+}
+check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
+finish();

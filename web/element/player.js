@@ -1,0 +1,498 @@
+// player.js: the <firework-player> element, the last part of
+// firework-player.js (open.js opens the function this file closes).
+//
+// Each element runs its own instance of the program, with its own memory
+// and steps, in a canvas of its shadow root. All of them draw in one WebGL
+// context of the page's (`surface`), by turns, each step's frame handed to
+// the element's canvas as a bitmap: a page may have any number of
+// fireworks, while browsers allow some 16 contexts.
+//
+// An element out of view (IntersectionObserver), or in a hidden tab, runs
+// no steps and draws nothing, and goes on from the same step when it is
+// seen again. A lost context holds every firework still; when it returns
+// each goes on from its step. Going back in a show starts a fresh program
+// and runs it quietly (nothing drawn) to the step before the one asked
+// for, which it draws: the frames are the same whichever way a step is
+// reached.
+//
+// Attributes, each with a property of the same meaning: show, autoplay,
+// loop, speed, controls, keys, transparent, sound, label. Methods: play(),
+// pause(), step(), seek(n), burst(key). Properties: currentStep, paused,
+// recorded. Events: ready, play, pause, burst, loop, error.
+// docs/embed.md tells how to use it.
+
+  // One WebGL context for all the page's fireworks, made when the first
+  // element is connected and given up when the last one leaves. Its canvas
+  // is an OffscreenCanvas, whose frames go to each element's canvas
+  // without a copy, or, where a browser has no WebGL there, a canvas of the
+  // page's own that is never shown, copied from.
+  const surface = {
+    canvas: null,
+    gl: null,
+    objects: {}, // the context's objects, kept by the program's layer (webgl.js)
+    users: new Map(), // each program's layer: its {lost, restored}
+    elements: 0, // connected elements
+    offscreen: false,
+
+    // Made with the buffers the first program asks for; null without WebGL.
+    join(user, attributes, lost, restored) {
+      if (this.elements === 0) return null; // a program whose element has left
+      if (!this.gl) {
+        this.offscreen = typeof OffscreenCanvas !== 'undefined';
+        this.canvas = this.offscreen ? new OffscreenCanvas(300, 150) : null;
+        this.gl = this.canvas?.getContext('webgl', attributes) ?? null;
+        if (!this.gl) {
+          this.offscreen = false;
+          this.canvas = document.createElement('canvas');
+          this.gl = this.canvas.getContext('webgl', attributes);
+        }
+        if (!this.gl) return null;
+        this.objects = {};
+        this.canvas.addEventListener('webglcontextlost', this.onLost);
+        this.canvas.addEventListener('webglcontextrestored', this.onRestored);
+      }
+      this.users.set(user, {lost, restored});
+      return this.gl;
+    },
+    leave(user) {
+      this.users.delete(user);
+      if (this.objects.owner === user) this.objects.owner = null;
+    },
+    // The frame just drawn, to the window `shown`.
+    present(user, shown) {
+      if (this.offscreen) shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
+      else shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
+    },
+    onLost(event) {
+      event.preventDefault(); // lets the browser offer the context back
+      for (const {lost} of surface.users.values()) lost();
+    },
+    onRestored() {
+      surface.objects = {};
+      for (const {restored} of [...surface.users.values()]) restored();
+    },
+    // An element came or left; with the last one the context goes.
+    count(change) {
+      this.elements += change;
+      if (this.elements > 0 || !this.gl) return;
+      this.canvas.removeEventListener('webglcontextlost', this.onLost);
+      this.canvas.removeEventListener('webglcontextrestored', this.onRestored);
+      this.gl.getExtension('WEBGL_lose_context')?.loseContext();
+      this.gl = this.canvas = null;
+      this.objects = {};
+    },
+  };
+
+  // Whether each element is in view, from one observer for the page.
+  const seen = new WeakMap(); // element: (inView) => void
+  let viewWatcher = null;
+  const watchView = (element, report) => {
+    viewWatcher ??= new IntersectionObserver((entries) => {
+      for (const entry of entries) seen.get(entry.target)?.(entry.isIntersecting);
+    });
+    seen.set(element, report);
+    viewWatcher.observe(element);
+  };
+  const unwatchView = (element) => {
+    viewWatcher.unobserve(element);
+    seen.delete(element);
+  };
+
+  // The bursts' sound, in one audio context for the page, made at the
+  // first burst to sound once the visitor has touched the page.
+  const audio = {context: null, touched: false};
+  const touched = () => navigator.userActivation?.hasBeenActive ?? audio.touched;
+  if (!navigator.userActivation) {
+    for (const type of ['pointerdown', 'keydown']) {
+      addEventListener(type, () => (audio.touched = true), {capture: true, once: true});
+    }
+  }
+  const soundBurst = (key) => {
+    if (!audio.context && touched()) audio.context = new AudioContext();
+    if (audio.context) scheduleBurst(audio.context, key, audio.context.currentTime);
+  };
+
+  const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
+  const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
+  const afterLastKey = 120; // steps a looping show runs after its last key
+  const burstTitles = {w: 'upwards', s: 'pulled down', a: 'pulled left', d: 'to the right',
+    z: 'pulled away from you', c: 'pulled toward you', r: 'regenerate'};
+
+  const template = document.createElement('template');
+  template.innerHTML = `<style>
+:host { display: block; position: relative; aspect-ratio: 4 / 3; background: #000; color: #fff;
+        font: 15px/1.5 system-ui, sans-serif; }
+:host([hidden]) { display: none; }
+:host([transparent]) { background: none; mix-blend-mode: plus-lighter; }
+:host([transparent]:not([controls]):not([keys])) { pointer-events: none; }
+[part=picture] { position: absolute; inset: 0; outline: none; }
+[part=picture]:focus-visible { outline: 2px solid #fc6; outline-offset: -2px; }
+canvas { display: block; width: 100%; height: 100%; }
+[part=controls] { position: absolute; left: 0; right: 0; bottom: 0; display: flex; flex-wrap: wrap; gap: 4px;
+                  justify-content: center; padding: 4px; background: rgb(0 0 0 / 0.6); }
+[part=controls] button, select { min-width: 44px; min-height: 44px; padding: 0 8px; border: 1px solid #888;
+                                 border-radius: 8px; background: #222; color: #fff; font: inherit;
+                                 touch-action: manipulation; }
+button:focus-visible, select:focus-visible { outline: 2px solid #fc6; outline-offset: 1px; }
+button:disabled { opacity: 0.5; }
+label { display: flex; align-items: center; gap: 4px; }
+[hidden] { display: none !important; }
+</style><div part="picture" role="img"><canvas></canvas></div><div part="fallback" hidden><slot></slot></div>
+<div part="controls" role="toolbar" aria-label="Firework controls" hidden>
+<button type="button" data-do="pause">Play</button><button type="button" data-do="step">Step</button>
+<label>Speed <select><option value="1">1×</option><option value="0.5">½×</option><option value="0.25">¼×</option>
+</select></label>${[...showFormat.burstKeys].map((key) =>
+    `<button type="button" data-key="${key}" aria-keyshortcuts="${key}" title="burst ${burstTitles[key]}"
+aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>`;
+
+  const booleans = ['autoplay', 'controls', 'keys', 'transparent', 'sound'];
+
+  class FireworkPlayer extends HTMLElement {
+    static get observedAttributes() {
+      return ['show', 'loop', 'speed', 'controls', 'keys', 'label'];
+    }
+
+    #root;
+    #picture;
+    #canvas;
+    #program = null; // the running program's Module
+    #starting = null; // resolves when the program runs
+    #lines = []; // what the program said on standard error
+    #show = []; // the show's keys: [{key, step}]
+    #next = 0; // the next of them to type
+    #played = []; // the burst keys the program took: the show so far
+    #steps = 0; // steps the program has run
+    #paused = true;
+    #speed = 1;
+    #loop = null; // null, 'show' (after the show's last key) or a number of steps
+    #inView = false;
+    #typing = false; // the show itself is typing a key
+    #quiet = false; // running steps towards a seek, drawing none
+    #waiting = []; // bursts asked for before the program runs
+    #readied = false; // the first frame was drawn
+    #connections = 0;
+    #ended = false; // ESC or a failure ended the program
+    #setting = false; // an attribute is being set back
+
+    constructor() {
+      super();
+      this.#root = this.attachShadow({mode: 'open', delegatesFocus: true});
+      this.#root.append(template.content.cloneNode(true));
+      this.#picture = this.#root.querySelector('[part=picture]');
+      this.#canvas = this.#root.querySelector('canvas');
+      this.addEventListener('keydown', (event) => this.#onKeydown(event), true);
+      const bar = this.#root.querySelector('[part=controls]');
+      bar.addEventListener('click', (event) => {
+        const button = event.target.closest('button');
+        if (!button) return;
+        if (button.dataset.key) this.burst(button.dataset.key);
+        else if (button.dataset.do === 'pause') this.paused = !this.#paused;
+        else this.step();
+      });
+      bar.querySelector('select').addEventListener('change', (event) => (this.speed = Number(event.target.value)));
+    }
+
+    connectedCallback() {
+      ++this.#connections;
+      // Properties a framework set before the element was defined.
+      for (const name of [...booleans, 'show', 'loop', 'speed', 'label', 'paused', 'currentStep']) {
+        if (Object.prototype.hasOwnProperty.call(this, name)) {
+          const value = this[name];
+          delete this[name];
+          this[name] = value;
+        }
+      }
+      this.#picture.setAttribute('aria-label', this.label);
+      if (this.#program || this.#ended) return; // moved within the page
+      surface.count(1);
+      watchView(this, (inView) => {
+        this.#inView = inView;
+        if (this.#program?.hold) this.#program.hold(!inView);
+        else if (this.#program) this.#program.held = !inView;
+      });
+      this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
+      this.#showPaused();
+      this.#start();
+    }
+
+    disconnectedCallback() {
+      const connection = this.#connections;
+      // Moved within the page, it is connected again before this runs.
+      queueMicrotask(() => {
+        if (this.isConnected || connection !== this.#connections) return;
+        unwatchView(this);
+        this.#stop();
+        this.#ended = this.#readied = false;
+        surface.count(-1);
+      });
+    }
+
+    attributeChangedCallback(name, old, value) {
+      if (this.#setting || old === value) return;
+      if (name === 'show') {
+        if (this.#program) this.#restart(); // started, it reads the show
+      } else if (name === 'loop') {
+        const steps = Number(value);
+        if (value === null || value === '') this.#loop = value === null ? null : 'show';
+        else if (Number.isInteger(steps) && steps > 0) this.#loop = steps;
+        else this.#refuse(name, old, `loop takes a number of steps above 0, not "${value}"`);
+      } else if (name === 'speed') {
+        const speed = value === null ? 1 : Number(value);
+        if (!framesPerStep[speed]) this.#refuse(name, old, `speed takes 1, 0.5 or 0.25, not "${value}"`);
+        else {
+          this.#speed = speed;
+          if (this.#program) this.#program.framesPerStep = framesPerStep[speed];
+          this.#root.querySelector('select').value = String(speed);
+        }
+      } else if (name === 'controls') {
+        this.#root.querySelector('[part=controls]').hidden = value === null;
+      } else if (name === 'keys') {
+        if (value === null) this.#picture.removeAttribute('tabindex');
+        else this.#picture.tabIndex = 0;
+      } else if (name === 'label') {
+        this.#picture.setAttribute('aria-label', this.label);
+      }
+    }
+
+    get show() {
+      return this.getAttribute('show') ?? '';
+    }
+    set show(text) {
+      if (text === null || text === undefined || text === '') this.removeAttribute('show');
+      else this.setAttribute('show', String(text));
+    }
+    get loop() {
+      return this.#loop === null ? false : this.#loop === 'show' ? true : this.#loop;
+    }
+    set loop(value) {
+      if (value === false || value === null || value === undefined) this.removeAttribute('loop');
+      else this.setAttribute('loop', value === true ? '' : String(value));
+    }
+    get speed() {
+      return this.#speed;
+    }
+    set speed(value) {
+      this.setAttribute('speed', String(value));
+    }
+    get label() {
+      return this.getAttribute('label') || 'Firework';
+    }
+    set label(text) {
+      this.setAttribute('label', String(text));
+    }
+    get paused() {
+      return this.#paused;
+    }
+    set paused(paused) {
+      if (paused) this.pause();
+      else this.play();
+    }
+    get currentStep() {
+      return this.#steps;
+    }
+    set currentStep(step) {
+      this.seek(step);
+    }
+    // The show so far, as the show attribute and the page's address hold it.
+    get recorded() {
+      let last = 0;
+      return showFormat.version + '.' + this.#played.map(({key, step}) => {
+        const entry = showEntry(key, step - last);
+        last = step;
+        return entry;
+      }).join('');
+    }
+
+    play() {
+      this.#setPaused(false);
+    }
+    pause() {
+      this.#setPaused(true);
+    }
+    // One step, while paused.
+    step() {
+      if (this.#paused) this.#program?.stepOnce?.();
+    }
+    // Step `step` of the show, drawn, as if played to there. Resolves when
+    // it is on the canvas.
+    async seek(step) {
+      step = Number(step);
+      if (!Number.isInteger(step) || step < 0) throw new RangeError(`seek takes a step of 0 or more, not ${step}`);
+      if (step < this.#steps || !this.#program?.stepOnce) this.#restart();
+      await this.#starting;
+      const program = this.#program;
+      if (!program?.stepOnce) return;
+      this.#quiet = program.quiet = true;
+      for (let before = -1; this.#steps < step - 1 && this.#steps !== before;) {
+        before = this.#steps;
+        program.stepOnce();
+      }
+      this.#quiet = program.quiet = false;
+      if (this.#steps < step) program.stepOnce();
+    }
+    // Burst `key` (one of w s a d z c r), taken at the next step.
+    burst(key) {
+      if (typeof key !== 'string' || key.length !== 1 || !showFormat.burstKeys.includes(key)) {
+        throw new RangeError(`burst takes one of w s a d z c r, not ${JSON.stringify(key)}`);
+      }
+      if (this.#program?.typeKey) this.#program.typeKey(key.charCodeAt(0));
+      else this.#waiting.push(key);
+    }
+
+    #setPaused(paused) {
+      if (paused === this.#paused) return;
+      this.#paused = paused;
+      if (this.#program) this.#program.paused = paused;
+      this.#showPaused();
+      this.dispatchEvent(new Event(paused ? 'pause' : 'play'));
+    }
+    #showPaused() {
+      this.#root.querySelector('[data-do=pause]').textContent = this.#paused ? 'Play' : 'Pause';
+      this.#root.querySelector('[data-do=step]').disabled = !this.#paused;
+    }
+
+    // An attribute's value that is refused: said, and the attribute set back.
+    #refuse(name, old, why) {
+      this.#setting = true;
+      if (old === null) this.removeAttribute(name);
+      else this.setAttribute(name, old);
+      this.#setting = false;
+      this.#fail(why, false);
+    }
+    #fail(message, fallBack) {
+      if (fallBack) {
+        this.#picture.hidden = true;
+        this.#root.querySelector('[part=fallback]').hidden = false;
+      }
+      this.dispatchEvent(new CustomEvent('error', {detail: {message}}));
+    }
+
+    #readShow() {
+      const text = this.getAttribute('show');
+      const show = text ? readShow(text) : {keys: []};
+      if (show.error) this.#fail(`The show could not be read: ${show.error}.`, false);
+      this.#show = show.keys ?? [];
+    }
+
+    // The program, started afresh at step 0 with the show from its start.
+    #start() {
+      this.#readShow();
+      this.#next = 0;
+      this.#played = [];
+      this.#steps = 0;
+      this.#lines = [];
+      const box = this.getBoundingClientRect();
+      const program = {
+        canvas: this.#canvas,
+        surface,
+        keyTarget: this,
+        windowSize: () => [Math.max(1, Math.round(box.width * devicePixelRatio)),
+          Math.max(1, Math.round(box.height * devicePixelRatio))],
+        setTitle() {},
+        print() {},
+        printErr: (text) => this.#lines.push(text),
+        onExit: (status) => this.#exited(program, status),
+        beforeStep: (steps) => this.#beforeStep(program, steps),
+        onKey: (code, steps) => this.#taken(program, code, steps),
+        paused: this.#paused,
+        framesPerStep: framesPerStep[this.#speed],
+        held: !this.#inView,
+      };
+      this.#program = program;
+      // A program the element let go of while it started ends as it comes.
+      this.#starting = fireworkProgram(program).then(() => program === this.#program || program.end?.());
+    }
+    #stop() {
+      this.#program?.end?.();
+      this.#program = null;
+      this.#starting = null;
+    }
+    #restart() {
+      this.#stop();
+      this.#ended = false;
+      this.#picture.hidden = false;
+      this.#start();
+    }
+
+    #beforeStep(program, steps) {
+      if (program !== this.#program) return false;
+      if (!this.#quiet && this.#loop !== null) {
+        const last = this.#show.length ? this.#show[this.#show.length - 1].step : 0;
+        if (steps >= (this.#loop === 'show' ? last + afterLastKey : this.#loop)) {
+          queueMicrotask(() => {
+            this.#restart();
+            this.dispatchEvent(new Event('loop'));
+          });
+          return false;
+        }
+      }
+      this.#steps = steps + 1;
+      if (!this.#readied && !this.#quiet) {
+        this.#readied = true;
+        queueMicrotask(() => this.dispatchEvent(new Event('ready')));
+      }
+      for (; this.#next < this.#show.length && this.#show[this.#next].step <= steps; ++this.#next) {
+        this.#typing = true;
+        program.typeKey(this.#show[this.#next].key.charCodeAt(0));
+        this.#typing = false;
+      }
+      for (const key of this.#waiting.splice(0)) program.typeKey(key.charCodeAt(0));
+      return true;
+    }
+
+    // A key the program took: a burst key joins the show so far; one the
+    // show did not type takes the show over, which plays no further.
+    #taken(program, code, steps) {
+      const key = String.fromCharCode(code);
+      if (program !== this.#program || !showFormat.burstKeys.includes(key)) return;
+      this.#played.push({key, step: steps});
+      if (!this.#typing) this.#next = this.#show.length;
+      if (this.#quiet) return;
+      if (this.hasAttribute('sound')) soundBurst(key);
+      this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps}}));
+    }
+
+    #exited(program, status) {
+      if (program !== this.#program) return;
+      this.#program = null;
+      this.#ended = true;
+      if (status === 0) return; // ESC
+      const message = surface.gl ? this.#lines.join(' ') || `The firework stopped with status ${status}.` : noWebglLine;
+      this.#fail(message, true);
+    }
+
+    // Space and "." are the element's own, as on the page; a key typed on
+    // one of its controls is the control's. Without `keys` no key reaches
+    // the program.
+    #onKeydown(event) {
+      if (!this.hasAttribute('keys')) {
+        event.stopImmediatePropagation();
+        return;
+      }
+      if (event.ctrlKey || event.altKey || event.metaKey) return;
+      const target = event.composedPath()[0];
+      if (target instanceof Element && target.closest('button, select') && (event.key === ' ' ||
+          event.key === 'Enter')) return;
+      if (event.key === ' ') this.paused = !this.#paused;
+      else if (event.key === '.') this.step();
+      else return;
+      event.preventDefault();
+      event.stopImmediatePropagation();
+    }
+  }
+
+  for (const name of booleans) {
+    Object.defineProperty(FireworkPlayer.prototype, name, {
+      get() {
+        return this.hasAttribute(name);
+      },
+      set(on) {
+        this.toggleAttribute(name, Boolean(on));
+      },
+      configurable: true,
+    });
+  }
+
+  window.FireworkPlayer = FireworkPlayer;
+  customElements.define('firework-player', FireworkPlayer);
+})();
