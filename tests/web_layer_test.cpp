@@ -1,4 +1,4 @@
-// web_layer_test.cpp: the browser's OpenGL (web/gl_web.cpp), built for the
+// web_layer_test.cpp: the browser's OpenGL (web/layer/gl_web.cpp), built for the
 // desktop with its WebGL calls recorded here instead of made: its
 // perspective matrix against the desktop's own GLU, bit for bit; immediate
 // mode turned into one batch of triangles, drawn before anything that would

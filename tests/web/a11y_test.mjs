@@ -5,30 +5,15 @@
 //
 // usage: node a11y_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
-import fs from 'node:fs';
 import path from 'node:path';
-import {createRequire} from 'node:module';
-import {launchBrowser, serveFolder, checkList, openCanvas} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas, audit} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 const {check, finish, can} = checkList('a11y');
 const errors = [];
-const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
-const levels = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22a', 'wcag22aa'];
 const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
 const browser = await launchBrowser();
-
-// The rules `page` breaks now, each with the elements that break it, or
-// a line saying the audit found too little to check to be believed.
-async function audit(page) {
-  return page.evaluate(async (source, tags) => {
-    if (!window.axe) (0, eval)(source);
-    const {violations, passes} = await window.axe.run(document, {runOnly: {type: 'tag', values: tags}});
-    const broken = violations.map((rule) => `${rule.id} (${rule.nodes.map((node) => node.target.join(' ')).join(', ')})`);
-    return passes.length < 10 ? [...broken, `only ${passes.length} rules checked`] : broken;
-  }, axeSource, levels);
-}
 
 try {
   const page = await openCanvas(browser, url, 800, 600, errors);

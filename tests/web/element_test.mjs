@@ -11,7 +11,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas, releaseFrames} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, audit} from './browser.mjs';
 
 const [site, element] = process.argv.slice(2);
 const {check, finish, can} = checkList('element');
@@ -30,6 +30,8 @@ const pages = {
   many: Array.from({length: 24}, (_, i) => `<firework-player autoplay show="1.R${i ? i.toString(36) : ''}" ` +
     'style="width: 150px; display: inline-block"></firework-player>').join(''),
   empty: '<div id="holder"></div>',
+  controls: '<h1>Shows</h1>' + ['1.RA1eA', '1.WS1eD', '1.CZ1eR'].map((show, i) => `<firework-player show="${show}" ` +
+    `controls keys label="Show ${i + 1}" style="width: 400px"></firework-player>`).join(''),
   transparent: '<style>body { background: rgb(40, 80, 120) }</style>' +
     '<firework-player autoplay transparent style="width: 400px"></firework-player><p id="under">under</p>',
   away: '<div style="height: 3000px"></div><firework-player autoplay style="width: 400px"></firework-player>',
@@ -47,7 +49,7 @@ const hash = (data) => crypto.createHash('sha256').update(data).digest('hex').sl
 // contexts made and lost.
 function recordEvents() {
   window.fireworkEvents = [];
-  window.fireworkContexts = {made: 0, lost: 0, released: 0};
+  window.fireworkContexts = {made: 0, lost: 0, restored: 0, released: 0, last: null};
   for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'error']) {
     document.addEventListener(type, (event) => {
       if (event.target.localName === 'firework-player') {
@@ -64,7 +66,9 @@ function recordEvents() {
         this.fireworkKnown = true;
         ++window.fireworkContexts.made;
         this.addEventListener('webglcontextlost', () => ++window.fireworkContexts.lost);
+        this.addEventListener('webglcontextrestored', () => ++window.fireworkContexts.restored);
         const lose = context.getExtension('WEBGL_lose_context');
+        window.fireworkContexts.last = lose;
         const loseContext = lose.loseContext.bind(lose);
         lose.loseContext = () => {
           ++window.fireworkContexts.released;
@@ -175,6 +179,17 @@ try {
     `${JSON.stringify(bad)} ${JSON.stringify(badEvents)}`);
   await api.close();
 
+  // A page of elements with controls: names, focus and 44-pixel targets.
+  const labelled = await open('controls');
+  await waitFor(labelled, () => window.fireworkEvents.filter((event) => event.type === 'ready').length === 3);
+  const found = await audit(labelled);
+  const targets = await labelled.evaluate(() => [...document.querySelectorAll('firework-player')]
+    .flatMap((player) => [...player.shadowRoot.querySelectorAll('button, select')])
+    .map((control) => control.getBoundingClientRect()).filter((box) => box.width < 44 || box.height < 44).length);
+  check('a page of elements with controls: no violation of WCAG 2.2 A or AA, every target 44 x 44 or more',
+    found.length === 0 && targets === 0, `${found.join('; ')}; ${targets} small targets`);
+  await labelled.close();
+
   // Exact: the element's frames at steps 20, 45 and 60 of a show are the
   // site's, whether it played, stepped or sought there.
   const pictures = async (tab, steps, reach) => {
@@ -207,6 +222,44 @@ try {
     played === expected && stepped === expected && [s20, s45, s60].join() === expected,
     `site ${expected}; played ${played}; stepped ${stepped}; sought ${[s20, s45, s60].join()}`);
   await byPlay.close();
+
+  // A lost context: the element holds still; given back, it goes on from its
+  // step and draws what a fresh run draws there.
+  const lossy = await open('exact');
+  await waitFor(lossy, () => document.querySelector('firework-player').currentStep > 0);
+  const resumed = await lossy.evaluate(async () => {
+    const player = document.querySelector('firework-player');
+    const wait = (condition) => new Promise((resolve) => {
+      const poll = () => (condition() ? resolve() : setTimeout(poll, 50));
+      poll();
+    });
+    const picture = () => {
+      const source = player.shadowRoot.querySelector('canvas');
+      const copy = document.createElement('canvas');
+      [copy.width, copy.height] = [source.width, source.height];
+      copy.getContext('2d').drawImage(source, 0, 0);
+      return copy.toDataURL();
+    };
+    player.pause();
+    await player.seek(40);
+    window.fireworkContexts.last.loseContext();
+    await wait(() => window.fireworkContexts.lost === 1);
+    const lostAt = player.currentStep;
+    player.play();
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    const stillAt = player.currentStep;
+    player.pause();
+    window.fireworkContexts.last.restoreContext();
+    await wait(() => window.fireworkContexts.restored === 1);
+    for (let step = 0; step < 5; ++step) player.step();
+    const after = picture();
+    await player.seek(0);
+    await player.seek(45);
+    return {lostAt, stillAt, at: player.currentStep, same: after === picture()};
+  });
+  check('a lost context holds the element at its step; given back, it goes on and draws what a fresh run draws',
+    resumed.lostAt === 40 && resumed.stillAt === 40 && resumed.at === 45 && resumed.same, JSON.stringify(resumed));
+  await lossy.close();
 
   // 24 on one page, all in view: each draws its own show, in one context.
   const many = await open('many', {viewport: {width: 1000, height: 1000}});

@@ -19,6 +19,7 @@ import path from 'node:path';
 import os from 'node:os';
 import {spawn} from 'node:child_process';
 import net from 'node:net';
+import {createRequire} from 'node:module';
 import puppeteer from 'puppeteer-core';
 import {startWebDriver, initScripts, withScripts} from './webdriver.mjs';
 
@@ -144,6 +145,17 @@ export async function launchBrowser({scale = 1, webgl = true, reducedMotion = fa
     }
   };
   return browser;
+}
+
+// A folder of its own with the element's file (firework-player.js, from
+// `element`) and `pages`, paths of pages that load it beside them; removed
+// with the process.
+export function elementPages(element, pages) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-element-pages-'));
+  process.on('exit', () => fs.rmSync(folder, {recursive: true, force: true}));
+  fs.copyFileSync(path.join(element, 'firework-player.js'), path.join(folder, 'firework-player.js'));
+  for (const page of pages) fs.copyFileSync(page, path.join(folder, path.basename(page)));
+  return folder;
 }
 
 const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
@@ -404,4 +416,19 @@ export async function openCanvas(browser, url, width, height, errors = null) {
     return canvas && window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4);
   }, {timeout: 20000, polling: 100}, `0 0 ${width} ${height}`);
   return page;
+}
+
+// An accessibility audit with axe-core (from the npm registry, pinned by
+// package-lock.json) against the rules of WCAG 2.0, 2.1 and 2.2 at levels
+// A and AA: the rules `page` breaks now, each with the elements that break
+// it, or a line saying the audit found too little to check to be believed.
+const axeSource = () => fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+const levels = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22a', 'wcag22aa'];
+export async function audit(page) {
+  return page.evaluate(async (source, tags) => {
+    if (!window.axe) (0, eval)(source);
+    const {violations, passes} = await window.axe.run(document, {runOnly: {type: 'tag', values: tags}});
+    const broken = violations.map((rule) => `${rule.id} (${rule.nodes.map((node) => node.target.join(' ')).join(', ')})`);
+    return passes.length < 10 ? [...broken, `only ${passes.length} rules checked`] : broken;
+  }, axeSource(), levels);
 }

@@ -149,7 +149,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
 
   class FireworkPlayer extends HTMLElement {
     static get observedAttributes() {
-      return ['show', 'loop', 'speed', 'controls', 'keys', 'label'];
+      return ['show', ...booleans, 'loop', 'speed', 'label'];
     }
 
     #root;

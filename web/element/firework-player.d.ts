@@ -1,0 +1,96 @@
+// The types of <firework-player>. Importing the package defines the
+// element, whose class is the global FireworkPlayer, as a built-in
+// element's is; document.createElement('firework-player') and
+// querySelector('firework-player') are typed through HTMLElementTagNameMap.
+// React 19's JSX types are in 'firework-player/react'.
+
+/** A burst key: up, down, left, right, away, toward, regenerate. */
+export type BurstKey = 'w' | 's' | 'a' | 'd' | 'z' | 'c' | 'r';
+
+/** Steps per animation frame: 1, every 2nd (0.5) or every 4th (0.25). */
+export type FireworkSpeed = 1 | 0.5 | 0.25;
+
+/** `burst`: a burst key the firework took, and the steps it had run then. */
+export interface FireworkBurstDetail {
+  key: BurstKey;
+  step: number;
+}
+
+/** `error`: what went wrong, in one sentence. */
+export interface FireworkErrorDetail {
+  message: string;
+}
+
+export interface FireworkPlayerEventMap extends Omit<HTMLElementEventMap, 'error'> {
+  /** The first frame is drawn. */
+  ready: Event;
+  play: Event;
+  pause: Event;
+  /** A burst key was taken, by the show, burst() or a key. */
+  burst: CustomEvent<FireworkBurstDetail>;
+  /** The show started over (the loop attribute). */
+  loop: Event;
+  /** A show that cannot be read, a value out of range, or no WebGL. */
+  error: CustomEvent<FireworkErrorDetail>;
+}
+
+/** The element's attributes, as its properties take them. */
+export interface FireworkPlayerAttributes {
+  /** A show, as a page's address holds it after "show=" ("1.RA1eA"). */
+  show?: string;
+  autoplay?: boolean;
+  /** Start over 120 steps after the show's last key, or every N steps. */
+  loop?: boolean | number;
+  speed?: FireworkSpeed;
+  controls?: boolean;
+  keys?: boolean;
+  transparent?: boolean;
+  sound?: boolean;
+  /** The picture's accessible name; "Firework" by default. */
+  label?: string;
+}
+
+declare global {
+  interface FireworkPlayer extends HTMLElement {
+    show: string;
+    autoplay: boolean;
+    loop: boolean | number;
+    speed: FireworkSpeed;
+    controls: boolean;
+    keys: boolean;
+    transparent: boolean;
+    sound: boolean;
+    label: string;
+    /** The steps run; setting it seeks. */
+    currentStep: number;
+    paused: boolean;
+    /** The show so far: its keys and every burst since, in the show format. */
+    readonly recorded: string;
+    play(): void;
+    pause(): void;
+    /** One step, while paused. */
+    step(): void;
+    /** Step `step` of the show, forwards or backwards, drawn. */
+    seek(step: number): Promise<void>;
+    /** Throws a RangeError for a key that is not a burst key. */
+    burst(key: BurstKey): void;
+    addEventListener<K extends keyof FireworkPlayerEventMap>(type: K,
+      listener: (this: FireworkPlayer, event: FireworkPlayerEventMap[K]) => unknown,
+      options?: boolean | AddEventListenerOptions): void;
+    addEventListener(type: string, listener: EventListenerOrEventListenerObject,
+      options?: boolean | AddEventListenerOptions): void;
+    removeEventListener<K extends keyof FireworkPlayerEventMap>(type: K,
+      listener: (this: FireworkPlayer, event: FireworkPlayerEventMap[K]) => unknown,
+      options?: boolean | EventListenerOptions): void;
+    removeEventListener(type: string, listener: EventListenerOrEventListenerObject,
+      options?: boolean | EventListenerOptions): void;
+  }
+  var FireworkPlayer: {
+    prototype: FireworkPlayer;
+    new (): FireworkPlayer;
+    readonly observedAttributes: string[];
+  };
+  interface HTMLElementTagNameMap {
+    'firework-player': FireworkPlayer;
+  }
+}
