@@ -29,6 +29,10 @@ const showFormat = {
 // before it.
 const showEntry = (key, steps) => key.toUpperCase() + (steps > 0 ? steps.toString(36) : '');
 
+// `keys` ([{key, step}], in order) as a show is written.
+const writeShow = (keys) => showFormat.version + '.' +
+  keys.map(({key, step}, i) => showEntry(key, step - (i ? keys[i - 1].step : 0))).join('');
+
 // Reads the show in `fragment` (location.hash): {keys: [{key, step}], text}
 // with the text after "show=", {error: why} for a show that cannot be read,
 // or null for a fragment that holds no show.

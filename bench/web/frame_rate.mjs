@@ -7,7 +7,12 @@
 // frames, so that the burst stays in view and every frame draws it (the
 // baseline ignores the key).
 //
-// usage: node frame_rate.mjs SITE BASELINE_FOLDER [PAIRS]
+// Then, at 1x with the limit off, the bare page of one <firework-player>
+// (element.html) alternately with the site, and the median ratio of their
+// frame rates; and the frame rate of a page of 24 elements (gallery.html).
+//
+// usage: [FIREWORK_SCALES=1,2,3] node frame_rate.mjs SITE ELEMENT BASELINE_FOLDER [PAIRS]
+//   ELEMENT holds firework-player.js; BASELINE_FOLDER, the three pages.
 // At each scale: first at the browser's own pace, animation frames and
 // steps per second of both pages, and the time from navigation to the
 // firework's first step; then, with the frame-rate limit off, PAIRS
@@ -18,9 +23,9 @@
 // at 1x the firework is also run alternately with that site, limit off, and
 // the median ratio of their frame rates given.
 import path from 'node:path';
-import {launchBrowser, serveFolder, frameProbe, closePage} from './browser.mjs';
+import {launchBrowser, serveFolder, frameProbe, closePage, elementPages} from './browser.mjs';
 
-const [site, baseline, pairs = '3'] = process.argv.slice(2);
+const [site, element, baseline, pairs = '3'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE;
 const seconds = 3;
 const viewport = {width: 840, height: 700};
@@ -37,17 +42,20 @@ async function measure(browser, url) {
   await page.evaluateOnNewDocument(() => {
     let frames = 0;
     const regenerate = () => {
-      if (++frames % 100 === 0) window.dispatchEvent(new KeyboardEvent('keydown', {key: 'r'}));
+      if (++frames % 100 === 0) {
+        window.dispatchEvent(new KeyboardEvent('keydown', {key: 'r'}));
+        for (const player of document.querySelectorAll('firework-player')) player.burst('r');
+      }
       requestAnimationFrame(regenerate);
     };
     requestAnimationFrame(regenerate);
   });
   await page.goto(url);
-  await page.waitForFunction(() => window.fireworkProbe.steps > 0, {timeout: 20000});
+  await page.waitForFunction(() => window.fireworkProbe.steps > 0, {timeout: 20000, polling: 100});
   await pause(500);
   const start = await page.evaluate(() => ({...window.fireworkProbe}));
   await pause(seconds * 1000);
-  const end = await page.evaluate(() => ({...window.fireworkProbe, buffer: document.getElementById('canvas').width}));
+  const end = await page.evaluate(() => ({...window.fireworkProbe, buffer: window.fireworkProbe.canvas().width}));
   await closePage(page);
   return {
     fps: (end.frames - start.frames) / seconds,
@@ -62,8 +70,11 @@ const baselineServer = await serveFolder(path.resolve(baseline));
 const fireworkUrl = `http://127.0.0.1:${siteServer.address().port}/index.html`;
 const earlierServer = earlier ? await serveFolder(path.resolve(earlier)) : null;
 const baselineUrl = `http://127.0.0.1:${baselineServer.address().port}/clear.html`;
+const elementServer = await serveFolder(elementPages(element, ['element.html', 'gallery.html']
+  .map((page) => path.join(baseline, page))));
+const elementUrl = (page) => `http://127.0.0.1:${elementServer.address().port}/${page}`;
 
-for (const scale of [1, 2, 3]) {
+for (const scale of (process.env.FIREWORK_SCALES || '1,2,3').split(',').map(Number)) {
   const windowSize = [`--window-size=${viewport.width},${viewport.height}`];
   let browser = await launchBrowser({scale, chromiumArgs: windowSize});
   const paced = await measure(browser, fireworkUrl);
@@ -97,8 +108,24 @@ for (const scale of [1, 2, 3]) {
     console.log(`1x, limit off: firework ${range(now)} frames/s, earlier build ${range(before)} frames/s; ` +
       `median ratio firework / earlier ${median(against).toFixed(3)}`);
   }
+  if (scale === 1) {
+    const page = [], one = [], against = [];
+    for (let pair = 0; pair < Number(pairs); ++pair) {
+      page.push((await measure(browser, fireworkUrl)).fps);
+      one.push((await measure(browser, elementUrl('element.html'))).fps);
+      against.push(one.at(-1) / page.at(-1));
+    }
+    console.log(`1x, limit off: one element ${range(one)} frames/s, the site ${range(page)} frames/s; ` +
+      `median ratio element / site ${median(against).toFixed(3)}`);
+    const gallery = [];
+    for (let pair = 0; pair < Number(pairs); ++pair) gallery.push(await measure(browser, elementUrl('gallery.html')));
+    console.log(`1x, limit off: 24 elements ${range(gallery.map((run) => run.fps))} frames/s ` +
+      `(${range(gallery.map((run) => 1000 / run.fps), 2)} ms a frame), ` +
+      `${range(gallery.map((run) => run.steps / run.fps))} steps a frame`);
+  }
   await browser.close();
 }
 siteServer.close();
+elementServer.close();
 earlierServer?.close();
 baselineServer.close();

@@ -1,7 +1,9 @@
 // start_up.mjs: what the page weighs and how soon its first frame comes,
 // beside a blank WebGL page (clear.html, which only clears the same canvas)
-// and, with FIREWORK_EARLIER_SITE set, the site as an earlier commit built
-// it, in one warm headless Chromium at 1 device pixel per CSS pixel.
+// and a bare page of one <firework-player> (element.html, what an embedding
+// site serves), and, with FIREWORK_EARLIER_SITE set, the site as an earlier
+// commit built it, in one warm headless Chromium at 1 device pixel per CSS
+// pixel.
 //
 // - The size of firework.js and of the WebAssembly inside it.
 // - Every file the page fetches before its first frame, with its size.
@@ -13,12 +15,13 @@
 //   the same loads in one context, where the page's service worker answers
 //   from its cache.
 //
-// usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE BASELINE_FOLDER [LOADS]
+// usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE ELEMENT BASELINE_FOLDER [LOADS]
+//   ELEMENT holds firework-player.js; BASELINE_FOLDER, clear.html and element.html.
 import fs from 'node:fs';
 import path from 'node:path';
 import {once} from 'node:events';
 import {Worker, isMainThread, parentPort, workerData} from 'node:worker_threads';
-import {launchBrowser, serveFolder, frameProbe, closePage} from './browser.mjs';
+import {launchBrowser, serveFolder, frameProbe, closePage, elementPages} from './browser.mjs';
 
 if (!isMainThread) { // a folder's server (serve)
   const server = await serveFolder(workerData);
@@ -27,7 +30,7 @@ if (!isMainThread) { // a folder's server (serve)
   await new Promise(() => {});
 }
 
-const [site, baseline, loads = '9'] = process.argv.slice(2);
+const [site, element, baseline, loads = '9'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE || '';
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
@@ -74,6 +77,8 @@ async function serve(folder) {
 const pages = [
   {name: 'firework', server: await serve(site), file: 'index.html', times: []},
   {name: 'blank WebGL page', server: await serve(baseline), file: 'clear.html', times: []},
+  {name: 'one element', server: await serve(elementPages(element, [path.join(baseline, 'element.html')])),
+    file: 'element.html', times: []},
 ];
 if (earlier) pages.push({name: 'earlier firework', server: await serve(earlier), file: 'index.html', times: []});
 
@@ -106,7 +111,8 @@ for (const visit of ['first visit', 'return visit']) {
       `(median of ${page.times.length}; ${Math.min(...page.times).toFixed(0)} to ` +
       `${Math.max(...page.times).toFixed(0)} ms)`);
   }
-  summary.push(`${visit}, firework / blank WebGL page: ${(median(pages[0].times) / median(pages[1].times)).toFixed(2)}`);
+  summary.push(`${visit}, firework / blank WebGL page: ${(median(pages[0].times) / median(pages[1].times)).toFixed(2)}`,
+    `${visit}, one element / blank WebGL page: ${(median(pages[2].times) / median(pages[1].times)).toFixed(2)}`);
 }
 await browser.close();
 for (const page of pages) page.server.close();

@@ -34,9 +34,10 @@
     elements: 0, // connected elements
     offscreen: false,
 
-    // Made with the buffers the first program asks for; null without WebGL.
-    join(user, attributes, lost, restored) {
-      if (this.elements === 0) return null; // a program whose element has left
+    // The context, made with `attributes` if there is none yet: the
+    // element makes it while its program's WebAssembly compiles, since the
+    // browser takes a good while to make one.
+    make(attributes) {
       if (!this.gl) {
         this.offscreen = typeof OffscreenCanvas !== 'undefined';
         this.canvas = this.offscreen ? new OffscreenCanvas(300, 150) : null;
@@ -51,6 +52,14 @@
         this.canvas.addEventListener('webglcontextlost', this.onLost);
         this.canvas.addEventListener('webglcontextrestored', this.onRestored);
       }
+      return this.gl;
+    },
+    // A program's place in the context, made with the buffers it asks for
+    // if there is none yet (GLUT refuses one with other buffers); null
+    // without WebGL.
+    join(user, attributes, lost, restored) {
+      if (this.elements === 0) return null; // a program whose element has left
+      if (!this.make(attributes)) return null;
       this.users.set(user, {lost, restored});
       return this.gl;
     },
@@ -112,6 +121,9 @@
     if (audio.context) scheduleBurst(audio.context, key, audio.context.currentTime);
   };
 
+  // The buffers the program's display mode asks for (RGBA, double
+  // buffered, with depth).
+  const windowBuffers = {alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: false};
   const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
   const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
   const afterLastKey = 120; // steps a looping show runs after its last key
@@ -213,6 +225,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
       this.#showPaused();
       this.#start();
+      surface.make(windowBuffers);
     }
 
     disconnectedCallback() {
@@ -295,12 +308,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     }
     // The show so far, as the show attribute and the page's address hold it.
     get recorded() {
-      let last = 0;
-      return showFormat.version + '.' + this.#played.map(({key, step}) => {
-        const entry = showEntry(key, step - last);
-        last = step;
-        return entry;
-      }).join('');
+      return writeShow(this.#played);
     }
 
     play() {

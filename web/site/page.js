@@ -136,10 +136,12 @@ const loadScript = (src) => new Promise((resolve, reject) => {
   script.onerror = () => reject(new Error(`${src} is missing beside this page`));
   document.head.appendChild(script);
 });
-// The video's code, the first time it is needed: the muxer, then video.js.
+// The video's code, the first time it is needed: the muxer, the element
+// that renders the frames, then video.js.
 async function loadVideo() {
   if (typeof renderVideo !== 'undefined') return;
   await loadScript('mediabunny.js');
+  await loadScript('firework-player.js');
   await loadScript('video.js');
 }
 

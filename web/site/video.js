@@ -1,15 +1,15 @@
 // video.js: the show as a video file, frame k the program's step k + 1 at
 // exactly 60 frames a second. Loaded, with mediabunny.js (the muxer, from
-// the npm registry), only when the visitor presses "Save video".
+// the npm registry) and firework-player.js, only when the visitor presses
+// "Save video".
 //
 // The live firework cannot go back to its start, so a second one renders
-// the video: the same firework.js in a frame of its own (srcdoc, so that it
-// shares the page's origin, from file:// too), whose window is given the
-// video's size and whose animation frames come from the renderer. It
-// starts from step 0 and takes the show's keys at their steps, as a replay
-// does; after each step its canvas goes to the encoder (WebCodecs, through
-// mediabunny), which sets the pace: no frame is dropped and none waits on
-// the display. With sound on, the same keys' sound is rendered offline and
+// the video: a <firework-player> (firework-player.js, loaded with this
+// file) at the video's size, paused and out of view, which steps only when
+// the renderer asks. It starts from step 0 and takes the show's keys at
+// their steps, as a replay does; after each step its canvas goes to the
+// encoder (WebCodecs, through mediabunny), which sets the pace: no frame is
+// dropped and none waits on the display. With sound on, the same keys' sound is rendered offline and
 // goes in as the audio track.
 //
 // Size: the live canvas's drawing buffer, scaled down to fit 1920 x 1080
@@ -22,62 +22,30 @@ const videoSize = (width, height) => {
   return [2 * Math.floor(width * scale / 2), 2 * Math.floor(height * scale / 2)];
 };
 
-// A firework of its own at `width` x `height` that steps only when told;
-// resolves to {step(), canvas, close()} once its program has started.
-// step() runs the next step, with the keys of `keys` due before it.
+// A firework of its own at `width` x `height` device pixels that steps
+// only when told: a paused <firework-player> out of view, with `keys` as
+// its show; resolves to {step(), canvas, close()} once its program runs.
+// step() runs and draws the next step.
 async function renderFirework(width, height, keys) {
-  const frame = document.createElement('iframe');
-  frame.setAttribute('aria-hidden', 'true');
-  frame.style.cssText = 'position: fixed; left: -10000px; top: 0; border: 0';
-  frame.srcdoc = '<!doctype html><canvas id="canvas" tabindex="0"></canvas>';
-  const loaded = new Promise((resolve) => frame.addEventListener('load', resolve, {once: true}));
-  document.body.appendChild(frame);
-  await loaded;
-  const view = frame.contentWindow;
-  let nextFrame = null;
-  let started;
-  const running = new Promise((resolve) => (started = resolve));
-  view.requestAnimationFrame = (callback) => {
-    nextFrame = callback;
-    started();
-    return 1;
-  };
-  view.cancelAnimationFrame = () => (nextFrame = null);
-  // The frame's window is the video's size, whatever it shows on screen.
-  view.ResizeObserver = class {
-    constructor(report) {
-      this.report = report;
-    }
-    observe() {
-      queueMicrotask(() => this.report([{devicePixelContentBoxSize: [{inlineSize: width, blockSize: height}]}]));
-    }
-    disconnect() {}
-  };
-  let next = 0;
-  const canvas = view.document.getElementById('canvas');
-  view.Module = {
-    canvas,
-    print: () => {},
-    printErr: () => {},
-    beforeStep: (steps) => {
-      for (; next < keys.length && keys[next].step <= steps; ++next) {
-        canvas.dispatchEvent(new view.KeyboardEvent('keydown', {key: keys[next].key, bubbles: true}));
-      }
-    },
-  };
-  const program = view.document.createElement('script');
-  program.src = new URL('firework.js', location.href).href;
-  view.document.body.appendChild(program);
-  await running;
-  await new Promise((resolve) => setTimeout(resolve)); // the reshape, in a microtask after start-up
+  const player = document.createElement('firework-player');
+  player.setAttribute('aria-hidden', 'true');
+  player.style.cssText = `position: fixed; left: -10000px; top: 0; width: ${width / devicePixelRatio}px; ` +
+    `height: ${height / devicePixelRatio}px`;
+  player.show = writeShow(keys);
+  document.body.appendChild(player);
+  await player.seek(0); // started, no step run
+  // Each frame is copied to a canvas of the renderer's own: the element's
+  // shows a bitmap, which no browser makes a VideoFrame of.
+  const shown = player.shadowRoot.querySelector('canvas');
+  const canvas = Object.assign(document.createElement('canvas'), {width, height});
+  const copy = canvas.getContext('2d', {alpha: false});
   return {
     canvas,
     step: () => {
-      const callback = nextFrame;
-      nextFrame = null;
-      callback(performance.now());
+      player.step();
+      copy.drawImage(shown, 0, 0);
     },
-    close: () => frame.remove(),
+    close: () => player.remove(),
   };
 }
 
@@ -118,8 +86,7 @@ async function renderVideo(keys, frames, withSound, progress, cancelled) {
         return null;
       }
       firework.step(); // step k + 1, drawn now ...
-      // ... and taken before anything shows it (a frame made here: the
-      // canvas is the other window's)
+      // ... and taken at once
       const sample = new VideoSample(new VideoFrame(firework.canvas, {timestamp: 0}), {timestamp: k / 60,
         duration: 1 / 60});
       await video.add(sample);
