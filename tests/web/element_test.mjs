@@ -7,11 +7,10 @@
 // usage: node element_test.mjs SITE ELEMENT
 //   ELEMENT is the folder that holds firework-player.js.
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
-import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas, audit} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, audit, pictureHash} from './browser.mjs';
 
 const [site, element] = process.argv.slice(2);
 const {check, finish, can} = checkList('element');
@@ -43,7 +42,7 @@ for (const [name, body] of Object.entries(pages)) {
 }
 const server = await serveFolder(root);
 const address = (page) => `http://127.0.0.1:${server.address().port}/${page}`;
-const hash = (data) => crypto.createHash('sha256').update(data).digest('hex').slice(0, 12);
+
 
 // Installed before the page: the events of every element and the WebGL
 // contexts made and lost.
@@ -194,7 +193,7 @@ try {
   // site's, whether it played, stepped or sought there.
   const pictures = async (tab, steps, reach) => {
     const taken = [];
-    for (const step of steps) taken.push(hash(await tab.evaluate(reach, step)));
+    for (const step of steps) taken.push(pictureHash(await tab.evaluate(reach, step)));
     return taken.join();
   };
   const playTo = (step) => {

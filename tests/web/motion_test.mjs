@@ -8,9 +8,8 @@
 //
 // usage: node motion_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
-import crypto from 'node:crypto';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openCanvas} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas, runTo, differing} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 const {check, finish, can} = checkList('motion');
@@ -37,68 +36,27 @@ const setSpeed = (page, value) => page.evaluate((framesPerStep) => {
   speed.dispatchEvent(new Event('change', {bubbles: true}));
 }, value);
 
-// Runs one step `how` ('frames': animation frames until a step has run;
-// 'button': the Step button; 'key': "." typed on the canvas) and takes its
-// picture in the same task; resolves to the picture's hash and the frames
-// that the step took.
-async function step(page, how) {
-  const {picture, frames} = await page.evaluate((way) => {
-    const before = window.fireworkProbe.steps;
-    let frames = 0;
-    if (way === 'button') {
-      document.getElementById('step').click();
-    } else if (way === 'key') {
-      document.getElementById('canvas').dispatchEvent(new KeyboardEvent('keydown', {key: '.', bubbles: true,
-        cancelable: true}));
-    } else {
-      while (window.fireworkProbe.steps === before && frames < 10) {
-        window.fireworkProbe.release(1);
-        ++frames;
-      }
-    }
-    const canvas = document.getElementById('canvas');
-    const copy = document.createElement('canvas');
-    [copy.width, copy.height] = [canvas.width, canvas.height];
-    copy.getContext('2d').drawImage(canvas, 0, 0);
-    return {picture: window.fireworkProbe.steps === before + 1 ? copy.toDataURL() : 'no step', frames};
-  }, how);
-  return {hash: crypto.createHash('sha256').update(picture).digest('hex'), frames};
-}
-
-// Steps `page` on to `until` by `how`, keeping the picture of every third
-// step in `pictures`; resolves to the frames each step took.
-async function runTo(page, until, how, pictures) {
-  const frames = [];
-  for (let at = (await controls(page)).steps + 1; at <= until; ++at) {
-    const taken = await step(page, typeof how === 'function' ? how(at) : how);
-    frames.push(taken.frames);
-    if (at % 3 === 0) pictures[at] = taken.hash;
-  }
-  return frames;
-}
-const differing = (one, other) => Object.keys(other).filter((at) => one[at] !== other[at]);
-
 try {
   const uninterrupted = {};
   const plain = await open(url + show);
-  await runTo(plain, lastStep, 'frames', uninterrupted);
+  Object.assign(uninterrupted, (await runTo(plain, lastStep, 3)).pictures);
   await plain.close();
 
   // Paused part way by the button, then by Space, played on by Space.
   const paused = await open(url + show);
   const pausedPictures = {};
-  await runTo(paused, 25, 'frames', pausedPictures);
+  Object.assign(pausedPictures, (await runTo(paused, 25, 3)).pictures);
   await paused.click('#pause');
   await paused.evaluate(() => window.fireworkProbe.release(10));
   const held = await controls(paused);
   await paused.keyboard.press(' ');
   const playing = await controls(paused);
-  await runTo(paused, 28, 'frames', pausedPictures);
+  Object.assign(pausedPictures, (await runTo(paused, 28, 3)).pictures);
   await paused.keyboard.press(' ');
   await paused.evaluate(() => window.fireworkProbe.release(3));
   const heldByKey = await controls(paused);
   await paused.keyboard.press(' ');
-  await runTo(paused, lastStep, 'frames', pausedPictures);
+  Object.assign(pausedPictures, (await runTo(paused, lastStep, 3)).pictures);
   check('Pause holds the firework: no step in 10 frames, the button pressed, Step enabled; Space plays and pauses',
     held.steps === 25 && held.paused === 'true' && !held.stepDisabled && playing.paused === 'false' &&
       playing.stepDisabled && heldByKey.steps === 28 && heldByKey.paused === 'true', JSON.stringify([held, heldByKey]));
@@ -113,7 +71,8 @@ try {
   await stepped.keyboard.press(' ');
   await stepped.evaluate(() => window.fireworkProbe.release(5));
   const first = await controls(stepped);
-  await runTo(stepped, lastStep, (at) => (at % 2 ? 'button' : 'key'), steppedPictures);
+  const byTurns = (at) => (at % 2 ? 'button' : 'key');
+  Object.assign(steppedPictures, (await runTo(stepped, lastStep, 3, byTurns)).pictures);
   const afterSteps = await controls(stepped);
   check('paused from the start, the first frame is drawn and nothing more; Step and "." run one step each',
     first.steps === 1 && afterSteps.steps === lastStep, `${first.steps}, then ${afterSteps.steps} steps`);
@@ -125,15 +84,17 @@ try {
   const slow = await open(url + show);
   const slowPictures = {};
   await setSpeed(slow, '4');
-  const quarter = await runTo(slow, 40, 'frames', slowPictures);
+  const quarter = await runTo(slow, 40, 3);
+  Object.assign(slowPictures, quarter.pictures);
   await setSpeed(slow, '2');
   await slow.keyboard.press(' ');
   await slow.keyboard.press(' ');
-  const half = await runTo(slow, lastStep, 'frames', slowPictures);
+  const half = await runTo(slow, lastStep, 3);
+  Object.assign(slowPictures, half.pictures);
   const slowEnd = await controls(slow);
   check('at 1/4 speed a step every 4th frame, at 1/2 every 2nd, and the speed survives pause and play',
-    quarter.slice(1).every((frames) => frames === 4) && half.slice(1).every((frames) => frames === 2) &&
-      slowEnd.speed === '2', `${quarter.join(' ')}; ${half.join(' ')}; speed ${slowEnd.speed}`);
+    quarter.frames.slice(1).every((frames) => frames === 4) && half.frames.slice(1).every((frames) => frames === 2) &&
+      slowEnd.speed === '2', `${quarter.frames.join(' ')}; ${half.frames.join(' ')}; speed ${slowEnd.speed}`);
   check('a show run at 1/4 speed draws the uninterrupted replay\'s pictures',
     differing(slowPictures, uninterrupted).length === 0, `differs at ${differing(slowPictures, uninterrupted)}`);
 

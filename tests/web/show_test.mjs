@@ -7,11 +7,14 @@
 // usage: node show_test.mjs SITE DOCS
 //   DOCS is the project's docs/, whose web.md links the built-in show.
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
-import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
-import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors, openCanvas} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors, openCanvas, runTo as runWith,
+  differing} from './browser.mjs';
+
+// The hashes of the pictures of `page` at every `every`th step up to `until`.
+const runTo = async (page, until, every) => (await runWith(page, until, every)).pictures;
 
 const [site, docs] = process.argv.slice(2);
 const {check, finish} = checkList('show');
@@ -26,22 +29,6 @@ const open = (address) => openCanvas(browser, address, 480, 360, errors);
 const state = (page) => page.evaluate(() => ({
   hash: location.hash, status: document.getElementById('status').textContent, steps: window.fireworkProbe.steps,
   history: history.length}));
-// Runs `page` on to step `until`; resolves to a hash of the picture of every
-// step that is a multiple of `every`, by step.
-async function runTo(page, until, every) {
-  const pictures = await page.evaluate((last, spacing) => {
-    const taken = {};
-    for (let step = window.fireworkProbe.steps + 1; step <= last; ++step) {
-      if (step % spacing === 0) taken[step] = window.stepAndPicture().toDataURL();
-      else window.fireworkProbe.release(1);
-    }
-    return taken;
-  }, until, every);
-  for (const step in pictures) pictures[step] = crypto.createHash('sha256').update(pictures[step]).digest('hex');
-  return pictures;
-}
-// The steps at which two runs' pictures differ.
-const differing = (one, other) => Object.keys(one).filter((step) => one[step] !== other[step]);
 const replayNote = /^Replaying the show in the address: (\d+) keys, ([\d.]+) s\. A burst key takes it over\.$/;
 
 try {

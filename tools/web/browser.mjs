@@ -13,6 +13,7 @@
 // stays in `engines` below, so that the tests themselves read the same for
 // all three: what one cannot do under automation is in its `leavesOut`,
 // which a test asks through checkList's `can`.
+import crypto from 'node:crypto';
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -432,3 +433,44 @@ export async function audit(page) {
     return passes.length < 10 ? [...broken, `only ${passes.length} rules checked`] : broken;
   }, axeSource(), levels);
 }
+
+// Runs `page` (from openCanvas) on to step `until`, one step at a time
+// `how`: 'frames', animation frames until a step has run; 'button', the
+// Step button; 'key', "." typed on the canvas; or a function of the step
+// that gives one of those. Resolves to {pictures, frames}: a hash of the
+// picture of every step that is a multiple of `every` ('no step' where the
+// way ran none), by step, and the frames each step took.
+export async function runTo(page, until, every, how = 'frames') {
+  const from = await page.evaluate(() => window.fireworkProbe.steps) + 1;
+  const ways = Array.from({length: Math.max(0, until - from + 1)},
+    (_, i) => (typeof how === 'function' ? how(from + i) : how));
+  const {pictures, frames} = await page.evaluate((first, spacing, list) => {
+    const taken = {pictures: {}, frames: []};
+    list.forEach((way, i) => {
+      const before = window.fireworkProbe.steps;
+      let count = 0;
+      if (way === 'button') {
+        document.getElementById('step').click();
+      } else if (way === 'key') {
+        window.fireworkProbe.canvas().dispatchEvent(new KeyboardEvent('keydown', {key: '.', bubbles: true,
+          cancelable: true}));
+      } else {
+        for (; window.fireworkProbe.steps === before && count < 10; ++count) window.fireworkProbe.release(1);
+      }
+      taken.frames.push(count);
+      if ((first + i) % spacing === 0) {
+        taken.pictures[first + i] = window.fireworkProbe.steps === before + 1 ? window.pictureNow().toDataURL()
+          : 'no step';
+      }
+    });
+    return taken;
+  }, from, every, ways);
+  for (const step in pictures) pictures[step] = pictureHash(pictures[step]);
+  return {pictures, frames};
+}
+
+// A short hash of a picture's data, to compare pictures by.
+export const pictureHash = (data) => crypto.createHash('sha256').update(data).digest('hex').slice(0, 16);
+
+// The steps of `one`'s pictures at which `other`'s differ (or are missing).
+export const differing = (one, other) => Object.keys(one).filter((step) => one[step] !== other[step]);
