@@ -22,20 +22,22 @@ const videoSize = (width, height) => {
   return [2 * Math.floor(width * scale / 2), 2 * Math.floor(height * scale / 2)];
 };
 
-// A firework of its own at `width` x `height` device pixels that steps
-// only when told: a paused <firework-player> out of view, with `keys` as
-// its show; resolves to {step(), canvas, close()} once its program runs.
-// step() runs and draws the next step.
-async function renderFirework(width, height, keys) {
+// A firework of its own at `width` x `height` device pixels, `scale` of
+// them to a CSS pixel, that steps only when told: a paused
+// <firework-player> out of view, with `keys` as its show; resolves to
+// {step(), canvas, close()} once its program runs. step() runs and draws
+// the next step.
+async function renderFirework(width, height, scale, keys) {
   const player = document.createElement('firework-player');
   player.setAttribute('aria-hidden', 'true');
-  player.style.cssText = `position: fixed; left: -10000px; top: 0; width: ${width / devicePixelRatio}px; ` +
-    `height: ${height / devicePixelRatio}px`;
+  player.style.cssText = `position: fixed; left: -10000px; top: 0; width: ${width / scale}px; ` +
+    `height: ${height / scale}px`;
   player.show = writeShow(keys);
   document.body.appendChild(player);
   await player.seek(0); // started, no step run
   // Each frame is copied to a canvas of the renderer's own: the element's
-  // shows a bitmap, which no browser makes a VideoFrame of.
+  // shows a bitmap, which no browser makes a VideoFrame of. Should the
+  // element's buffer miss the size by a rounding, the copy scales it.
   const shown = player.shadowRoot.querySelector('canvas');
   const canvas = Object.assign(document.createElement('canvas'), {width, height});
   const copy = canvas.getContext('2d', {alpha: false});
@@ -43,7 +45,7 @@ async function renderFirework(width, height, keys) {
     canvas,
     step: () => {
       player.step();
-      copy.drawImage(shown, 0, 0);
+      copy.drawImage(shown, 0, 0, width, height);
     },
     close: () => player.remove(),
   };
@@ -63,7 +65,9 @@ async function renderVideo(keys, frames, withSound, progress, cancelled) {
   const mp4 = codec === 'avc';
   const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: 'in-memory'}) : new WebMOutputFormat(),
     target: new BufferTarget()});
-  const firework = await renderFirework(width, height, keys);
+  // Device pixels to a CSS pixel, as the live canvas has them.
+  const scale = live.width / (live.clientWidth || live.width);
+  const firework = await renderFirework(width, height, scale, keys);
   try {
     // The encoder's realtime mode looks less far ahead: some 10 % faster in
     // software, at the same quality setting.
