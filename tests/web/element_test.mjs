@@ -232,13 +232,7 @@ try {
       const poll = () => (condition() ? resolve() : setTimeout(poll, 50));
       poll();
     });
-    const picture = () => {
-      const source = player.shadowRoot.querySelector('canvas');
-      const copy = document.createElement('canvas');
-      [copy.width, copy.height] = [source.width, source.height];
-      copy.getContext('2d').drawImage(source, 0, 0);
-      return copy.toDataURL();
-    };
+    const picture = () => window.fireworkProbe.picture().toDataURL();
     player.pause();
     await player.seek(40);
     window.fireworkContexts.last.loseContext();
@@ -268,12 +262,9 @@ try {
     steps: [...document.querySelectorAll('firework-player')].map((player) => player.currentStep),
     recorded: [...document.querySelectorAll('firework-player')].map((player) => player.recorded),
     lit: [...document.querySelectorAll('firework-player')].map((player) => {
-      const source = player.shadowRoot.querySelector('canvas');
-      const copy = document.createElement('canvas');
-      [copy.width, copy.height] = [source.width, source.height];
-      const context = copy.getContext('2d');
-      context.drawImage(source, 0, 0);
-      return context.getImageData(0, 0, copy.width, copy.height).data.some((value, i) => i % 4 < 3 && value > 24);
+      const copy = window.fireworkProbe.picture(player.shadowRoot.querySelector('canvas'));
+      return copy.getContext('2d').getImageData(0, 0, copy.width, copy.height).data
+        .some((value, i) => i % 4 < 3 && value > 24);
     }),
     contexts: window.fireworkContexts,
   }));
@@ -313,11 +304,8 @@ try {
       const image = new Image();
       image.src = 'data:image/png;base64,' + data;
       await image.decode();
-      const copy = document.createElement('canvas');
-      [copy.width, copy.height] = [image.width, image.height];
-      const context = copy.getContext('2d');
-      context.drawImage(image, 0, 0);
-      const pixels = context.getImageData(0, 0, image.width, image.height).data;
+      const pixels = window.fireworkProbe.picture(image).getContext('2d')
+        .getImageData(0, 0, image.width, image.height).data;
       let page = 0, brighter = 0, darker = 0;
       for (let i = 0; i < pixels.length; i += 4) {
         const [r, g, b] = pixels.slice(i, i + 3);

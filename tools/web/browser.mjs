@@ -335,6 +335,14 @@ export function frameProbe(holdFrames) {
   // The firework's canvas: the page's, or the first element's.
   probe.canvas = () => document.getElementById('canvas') ??
     document.querySelector('firework-player')?.shadowRoot.querySelector('canvas');
+  // A 2-D canvas holding what `source` (the firework's canvas by default)
+  // shows now; taken in the task that drew it.
+  probe.picture = (source = probe.canvas()) => {
+    const copy = document.createElement('canvas');
+    [copy.width, copy.height] = [source.width, source.height];
+    copy.getContext('2d').drawImage(source, 0, 0);
+    return copy;
+  };
   for (const type of [window.WebGLRenderingContext, window.WebGL2RenderingContext].filter(Boolean)) {
     const {clear, viewport} = type.prototype;
     type.prototype.clear = function (mask) {
@@ -398,14 +406,7 @@ export async function openCanvas(browser, url, width, height, errors = null) {
   await page.setViewport({width: width + 24, height: height + 400, deviceScaleFactor: 1});
   await page.evaluateOnNewDocument(frameProbe, true);
   await page.evaluateOnNewDocument(() => {
-    window.pictureNow = () => {
-      const source = window.fireworkProbe.canvas();
-      const copy = document.createElement('canvas');
-      copy.width = source.width;
-      copy.height = source.height;
-      copy.getContext('2d').drawImage(source, 0, 0);
-      return copy;
-    };
+    window.pictureNow = () => window.fireworkProbe.picture();
     window.stepAndPicture = () => {
       window.fireworkProbe.release(1);
       return window.pictureNow();

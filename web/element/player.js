@@ -32,18 +32,15 @@
     objects: {}, // the context's objects, kept by the program's layer (webgl.js)
     users: new Map(), // each program's layer: its {lost, restored}
     elements: 0, // connected elements
-    offscreen: false,
 
     // The context, made with `attributes` if there is none yet: the
     // element makes it while its program's WebAssembly compiles, since the
     // browser takes a good while to make one.
     make(attributes) {
       if (!this.gl) {
-        this.offscreen = typeof OffscreenCanvas !== 'undefined';
-        this.canvas = this.offscreen ? new OffscreenCanvas(300, 150) : null;
+        this.canvas = typeof OffscreenCanvas !== 'undefined' ? new OffscreenCanvas(300, 150) : null;
         this.gl = this.canvas?.getContext('webgl', attributes) ?? null;
         if (!this.gl) {
-          this.offscreen = false;
           this.canvas = document.createElement('canvas');
           this.gl = this.canvas.getContext('webgl', attributes);
         }
@@ -69,7 +66,7 @@
     },
     // The frame just drawn, to the window `shown`.
     present(user, shown) {
-      if (this.offscreen) shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
+      if (this.canvas.transferToImageBitmap) shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
       else shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
     },
     onLost(event) {
@@ -171,6 +168,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #starting = null; // resolves when the program runs
     #lines = []; // what the program said on standard error
     #show = []; // the show's keys: [{key, step}]
+    #showText = null; // the show attribute they were read from
     #next = 0; // the next of them to type
     #played = []; // the burst keys the program took: the show so far
     #steps = 0; // steps the program has run
@@ -375,8 +373,12 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.dispatchEvent(new CustomEvent('error', {detail: {message}}));
     }
 
+    // The show attribute, read when its text is new: a loop's fresh start
+    // neither reads it again nor says again that it cannot be read.
     #readShow() {
-      const text = this.getAttribute('show');
+      const text = this.getAttribute('show') ?? '';
+      if (text === this.#showText) return;
+      this.#showText = text;
       const show = text ? readShow(text) : {keys: []};
       if (show.error) this.#fail(`The show could not be read: ${show.error}.`, false);
       this.#show = show.keys ?? [];
