@@ -4,7 +4,7 @@
 set(emscriptenToolchain /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 if(EXISTS ${emscriptenToolchain})
   include(${emscriptenToolchain})
-  # The page's build (MinSizeRel) optimises for size: firework.js, with its
+  # The page's build (MinSizeRel) optimises for size: firework-player.js, with its
   # WebAssembly inside, is all a visitor waits for.
   set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 else()

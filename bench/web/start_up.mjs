@@ -5,7 +5,8 @@
 // commit built it, in one warm headless Chromium at 1 device pixel per CSS
 // pixel.
 //
-// - The size of firework.js and of the WebAssembly inside it.
+// - The size of the program's file (firework-player.js; an earlier site's
+//   firework.js) and of the WebAssembly inside it.
 // - Every file the page fetches before its first frame, with its size.
 // - The time from navigation to the first clear of the canvas (the first
 //   frame step), for each page in turn over LOADS alternated loads (9 by
@@ -34,11 +35,13 @@ const [site, element, baseline, loads = '9'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_SITE || '';
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
-// The sizes of firework.js and of the WebAssembly it carries as base64.
+// The program's file in `folder`, its size and that of the WebAssembly it
+// carries as base64.
 function weight(folder) {
-  const script = fs.readFileSync(path.join(folder, 'firework.js'), 'latin1');
+  const file = ['firework-player.js', 'firework.js'].find((name) => fs.existsSync(path.join(folder, name)));
+  const script = fs.readFileSync(path.join(folder, file), 'latin1');
   const base64 = /(?:base64Decode\(|base64,)["']?([A-Za-z0-9+/=]{1000,})/.exec(script)?.[1] ?? '';
-  return {script: script.length, wasm: Buffer.from(base64, 'base64').length};
+  return {file, script: script.length, wasm: Buffer.from(base64, 'base64').length};
 }
 
 // A page's first frame: milliseconds from navigation to its first clear,
@@ -83,8 +86,8 @@ const pages = [
 if (earlier) pages.push({name: 'earlier firework', server: await serve(earlier), file: 'index.html', times: []});
 
 for (const page of pages.filter((page) => page.file === 'index.html')) {
-  const {script, wasm} = weight(page.server.root);
-  console.log(`${page.name}: firework.js ${script} bytes, with ${wasm} bytes of WebAssembly inside`);
+  const {file, script, wasm} = weight(page.server.root);
+  console.log(`${page.name}: ${file} ${script} bytes, with ${wasm} bytes of WebAssembly inside`);
 }
 
 const browser = await launchBrowser();

@@ -18,7 +18,7 @@ for (const scale of [1, 2]) {
   for (const withSound of [false, true]) {
     // Frames held: the live firework waits while the video renders.
     const page = await openPage(browser, url, true, []);
-    await page.waitForFunction((width) => document.getElementById('canvas').width === width &&
+    await page.waitForFunction((width) => window.fireworkProbe.canvas()?.width === width &&
       window.fireworkProbe.viewport === `0 0 ${width} ${width * 3 / 4}`, {timeout: 20000, polling: 100}, 800 * scale);
     if (withSound) { // the Sound button works once the first frame is drawn
       await page.evaluate(() => window.fireworkProbe.release(1));
@@ -30,9 +30,9 @@ for (const scale of [1, 2]) {
       const keys = showToRender().keys;
       const start = performance.now();
       await loadVideo();
-      const file = await renderVideo(keys, 600, sound, () => {}, () => false);
+      const file = await renderVideo(player, keys, 600, sound, () => {}, () => false);
       const seconds = (performance.now() - start) / 1000;
-      const canvas = document.getElementById('canvas');
+      const canvas = window.fireworkProbe.canvas();
       return {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`};
     }, withSound);
     console.log(`canvas ${result.buffer}, sound ${withSound ? 'on' : 'off'}: 600 frames in ` +

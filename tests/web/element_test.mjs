@@ -49,7 +49,8 @@ const address = (page) => `http://127.0.0.1:${server.address().port}/${page}`;
 function recordEvents() {
   window.fireworkEvents = [];
   window.fireworkContexts = {made: 0, lost: 0, restored: 0, released: 0, last: null};
-  for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'error']) {
+  for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'ended', 'error', 'webglcontextlost',
+    'webglcontextrestored']) {
     document.addEventListener(type, (event) => {
       if (event.target.localName === 'firework-player') {
         window.fireworkEvents.push(event.detail ? {type, ...event.detail} : {type});
@@ -124,9 +125,11 @@ try {
   });
   const seen = await events(api);
   const bursts = seen.filter((event) => event.type === 'burst');
-  check('play, pause, speed, loop and burst act and are heard: the show\'s keys and the burst at their steps, ' +
+  check('play, pause, speed, loop and burst act and are heard: the show\'s keys (fromShow) and the burst at their ' +
+    'steps, ' +
     'in `recorded` too', moved && bursts.length === 4 && bursts[0].key === 'r' && bursts[0].step === 0 &&
       bursts[1].step === 20 && bursts[2].step === 45 && bursts[3].key === 'w' &&
+      bursts.map((burst) => burst.fromShow).join() === 'true,true,true,false' &&
       afterBurst.recorded === `1.RAkDpW${(bursts[3].step - 45).toString(36)}` &&
       seen.some((event) => event.type === 'play') && seen.some((event) => event.type === 'pause') &&
       afterBurst.attributes.join() === '0.5,100', `${JSON.stringify(afterBurst)} ${JSON.stringify(seen)}`);
@@ -250,8 +253,19 @@ try {
     await player.seek(45);
     return {lostAt, stillAt, at: player.currentStep, same: after === picture()};
   });
-  check('a lost context holds the element at its step; given back, it goes on and draws what a fresh run draws',
-    resumed.lostAt === 40 && resumed.stillAt === 40 && resumed.at === 45 && resumed.same, JSON.stringify(resumed));
+  // Then ESC, with keys: the program ends, and says so.
+  await lossy.evaluate(() => {
+    const player = document.querySelector('firework-player');
+    player.keys = true;
+    player.focus();
+  });
+  await lossy.keyboard.press('Escape');
+  const told = (await events(lossy)).map((event) => event.type).filter((type) => /^(webgl|ended)/.test(type));
+  const output = await lossy.evaluate(() => document.querySelector('firework-player').output);
+  check('a lost context holds the element at its step; given back, it goes on and draws what a fresh run draws; ' +
+    'the element tells of both, and of the end by ESC', resumed.lostAt === 40 && resumed.stillAt === 40 &&
+      resumed.at === 45 && resumed.same && told.join() === 'webglcontextlost,webglcontextrestored,ended' &&
+      output.startsWith('This program will generate firework:\n'), `${JSON.stringify(resumed)} ${told} ${output}`);
   await lossy.close();
 
   // 24 on one page, all in view: each draws its own show, in one context.

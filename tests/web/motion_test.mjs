@@ -30,9 +30,9 @@ const controls = (page) => page.evaluate(() => ({
   status: document.getElementById('status').textContent,
   hash: location.hash,
 }));
-const setSpeed = (page, value) => page.evaluate((framesPerStep) => {
+const setSpeed = (page, value) => page.evaluate((stepsPerFrame) => {
   const speed = document.getElementById('speed');
-  speed.value = framesPerStep;
+  speed.value = stepsPerFrame;
   speed.dispatchEvent(new Event('change', {bubbles: true}));
 }, value);
 
@@ -83,10 +83,10 @@ try {
   // A quarter of the speed, then half of it across a pause.
   const slow = await open(url + show);
   const slowPictures = {};
-  await setSpeed(slow, '4');
+  await setSpeed(slow, '0.25');
   const quarter = await runTo(slow, 40, 3);
   Object.assign(slowPictures, quarter.pictures);
-  await setSpeed(slow, '2');
+  await setSpeed(slow, '0.5');
   await slow.keyboard.press(' ');
   await slow.keyboard.press(' ');
   const half = await runTo(slow, lastStep, 3);
@@ -94,7 +94,7 @@ try {
   const slowEnd = await controls(slow);
   check('at 1/4 speed a step every 4th frame, at 1/2 every 2nd, and the speed survives pause and play',
     quarter.frames.slice(1).every((frames) => frames === 4) && half.frames.slice(1).every((frames) => frames === 2) &&
-      slowEnd.speed === '2', `${quarter.frames.join(' ')}; ${half.frames.join(' ')}; speed ${slowEnd.speed}`);
+      slowEnd.speed === '0.5', `${quarter.frames.join(' ')}; ${half.frames.join(' ')}; speed ${slowEnd.speed}`);
   check('a show run at 1/4 speed draws the uninterrupted replay\'s pictures',
     differing(slowPictures, uninterrupted).length === 0, `differs at ${differing(slowPictures, uninterrupted)}`);
 

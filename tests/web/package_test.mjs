@@ -41,7 +41,8 @@ try {
         return values[name] ? String(value) === values[name] : value === true;
       });
       const sent = new Set();
-      for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'error', 'change', 'click']) {
+      for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'ended', 'error', 'webglcontextlost',
+        'webglcontextrestored', 'change', 'click']) {
         player.addEventListener(type, () => sent.add(type));
       }
       player.removeAttribute('controls');
@@ -51,6 +52,17 @@ try {
       player.pause();
       player.play();
       player.speed = 7;
+      const heard = (type) => new Promise((resolve) => player.addEventListener(type, resolve, {once: true}));
+      const lose = window.fireworkProbe.gl.getExtension('WEBGL_lose_context');
+      lose.loseContext();
+      await heard('webglcontextlost');
+      await new Promise((resolve) => setTimeout(resolve)); // once the browser has let it be restored
+      lose.restoreContext();
+      await heard('webglcontextrestored');
+      player.loop = false;
+      await player.seek(player.currentStep + 1); // a program that runs, not one starting over
+      player.keys = true;
+      player.dispatchEvent(new KeyboardEvent('keydown', {key: 'Escape'}));
       return {observed: FireworkPlayer.observedAttributes, mirrored, sent: [...sent]};
     }, declared.attributes.map((attribute) => attribute.name));
     const names = (list) => list.map((item) => item.name ?? item).sort().join();

@@ -23,7 +23,7 @@ const desktop2x = {width: 960, height: 720, deviceScaleFactor: 2};
 // program last set and how often, and what of the page reaches past the
 // screen's right edge.
 const layout = (page) => page.evaluate(() => {
-  const canvas = document.getElementById('canvas');
+  const canvas = window.fireworkProbe.canvas();
   const box = canvas.getBoundingClientRect();
   const style = getComputedStyle(document.body);
   return {
@@ -46,7 +46,7 @@ const layout = (page) => page.evaluate(() => {
 // resolves to the layout.
 async function settled(page) {
   await page.waitForFunction(() => {
-    const canvas = document.getElementById('canvas');
+    const canvas = window.fireworkProbe.canvas();
     const box = canvas.getBoundingClientRect();
     return window.fireworkProbe.viewport === `0 0 ${canvas.width} ${canvas.height}` &&
       Math.abs(canvas.width - box.width * devicePixelRatio) <= 1 &&
@@ -66,8 +66,7 @@ const show = (state) => JSON.stringify({...state, overflowing: state.overflowing
 // is put after its address.
 async function started(browser, viewport, fragment = '') {
   const page = await openPage(browser, url + fragment, true, errors, viewport);
-  await page.waitForFunction(() => document.getElementById('output').textContent !== '', {timeout: 20000,
-    polling: 100});
+  await page.waitForFunction(() => window.fireworkProbe.held.size > 0, {timeout: 20000, polling: 100});
   await settled(page);
   return page;
 }
@@ -106,7 +105,7 @@ try {
     const tapR = 'a tap on r brings the burst back 8 units above the middle, and double taps do not zoom';
     if (can('touch', tapR)) {
       await releaseFrames(page, 1);
-      await page.tap('#canvas'); // a finger on the firework itself: nothing happens, no error
+      await page.tap('#firework'); // a finger on the firework itself: nothing happens, no error
       await page.tap('h1');
       await page.tap('h1');
       await page.tap('button[data-key="r"]');
@@ -151,9 +150,9 @@ try {
     await fresh.close();
     return {hash, detail};
   };
-  // Tabs from the canvas to w ... r, then `key`; resolves to the key of the button that had focus.
+  // Tabs through the firework to w ... r, then `key`; resolves to the key of the button that had focus.
   const onFocusedR = (key) => async (fresh) => {
-    for (let tab = 0; tab < 7; ++tab) await fresh.keyboard.press('Tab');
+    for (let tab = 0; tab < 8; ++tab) await fresh.keyboard.press('Tab');
     const focused = await fresh.evaluate(() => document.activeElement.dataset.key);
     await fresh.keyboard.press(key);
     return focused;
@@ -181,7 +180,7 @@ try {
   check('2x desktop: the canvas stays 800 x 600 CSS pixels, its buffer 1600 x 1200, the program told',
     state.css.join() === '800,600' && state.buffer.join() === '1600,1200' && sharp(state), show(state));
   await live.click('#fullscreen');
-  await live.waitForFunction(() => document.fullscreenElement?.id === 'canvas', {timeout: 5000}).catch(() => {});
+  await live.waitForFunction(() => document.fullscreenElement?.id === 'firework', {timeout: 5000}).catch(() => {});
   const full = await settled(live);
   check('full screen: the canvas fills the screen, its buffer at the screen\'s device pixels, the program told',
     full.css.join() === full.screen.join() && sharp(full) && full.reshapes > state.reshapes, show(full));
@@ -221,7 +220,7 @@ try {
   const interrupted = await lostAndBack(await started(browser, desktop2x, duringShow), async (fresh) => {
     await fresh.evaluate(() => {
       window.sameDocument = true;
-      window.contextControl = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+      window.contextControl = window.fireworkProbe.gl.getExtension('WEBGL_lose_context');
       window.contextControl.loseContext();
     });
     await fresh.waitForFunction(() => /display was lost/.test(document.getElementById('status').textContent),
@@ -253,7 +252,7 @@ try {
   });
   // What was asked for before the first step drew: the page and the
   // resources the browser started on by then (the WebAssembly comes out of
-  // firework.js as a data: URL, not from the network), at their sizes as
+  // firework-player.js as a data: URL, not from the network), at their sizes as
   // served.
   const early = await visit.evaluate(() => [location.pathname, ...performance.getEntriesByType('resource')
     .filter((entry) => entry.startTime < window.fireworkProbe.firstStep).map((entry) => new URL(entry.name).pathname)]);

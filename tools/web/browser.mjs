@@ -273,7 +273,7 @@ export const readProbe = (page) =>
 // has reached the screen in every engine.
 export async function canvasPicture(page) {
   await page.evaluate(() => window.fireworkProbe?.shown());
-  return (await page.$('#canvas')).screenshot({encoding: 'base64'});
+  return (await page.$('firework-player')).screenshot({encoding: 'base64'});
 }
 
 // The canvas as the page shows it: lit pixels (any channel above 24), their
@@ -324,7 +324,7 @@ export async function measureCanvas(page) {
 // program's steps (each step clears the canvas once), notes when the first
 // step drew, in milliseconds from the start of navigation, and keeps the
 // last viewport the program set and how many it set (its reshape handler
-// sets one each time). With
+// sets one each time), and the last WebGL context made (`gl`). With
 // `holdFrames`, animation frames run only when the test releases them, so
 // the test decides which step is on screen; puppeteer's waitForFunction
 // then polls by time (`polling: 100`), since by default it waits for
@@ -332,6 +332,18 @@ export async function measureCanvas(page) {
 export function frameProbe(holdFrames) {
   const probe = {frames: 0, steps: 0, firstStep: null, viewport: null, reshapes: 0, held: new Map(), nextId: 1};
   window.fireworkProbe = probe;
+  // The last WebGL context made: the one the page's fireworks share. Not
+  // enumerable, so that the probe's counts can be sent back as they are.
+  let made = null;
+  Object.defineProperty(probe, 'gl', {get: () => made});
+  for (const type of [window.HTMLCanvasElement, window.OffscreenCanvas].filter(Boolean)) {
+    const getContext = type.prototype.getContext;
+    type.prototype.getContext = function (kind, ...rest) {
+      const context = getContext.call(this, kind, ...rest);
+      if (kind === 'webgl' && context) made = context;
+      return context;
+    };
+  }
   // The firework's canvas: the page's, or the first element's.
   probe.canvas = () => document.getElementById('canvas') ??
     document.querySelector('firework-player')?.shadowRoot.querySelector('canvas');
@@ -393,7 +405,9 @@ export function frameProbe(holdFrames) {
 
 // Opens the site's page, or a page of one <firework-player> as wide as the
 // site's canvas, with the canvas `width` x `height` CSS pixels, frames
-// held, once the program has started; the page, and any it reloads to,
+// held, once the program has started and, seen to be in view, asks for
+// its first frame (WebKit tells an element's view late while frames are
+// held); the page, and any it reloads to,
 // then offers stepAndPicture(), which runs one step and returns a 2-D
 // canvas holding the picture it drew, and pictureNow(), which returns the
 // picture without a step. With `errors`, the page's console
@@ -415,7 +429,8 @@ export async function openCanvas(browser, url, width, height, errors = null) {
   await page.goto(url);
   await page.waitForFunction((size) => {
     const canvas = window.fireworkProbe.canvas();
-    return canvas && window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4);
+    return canvas && window.fireworkProbe.viewport === size && canvas.width + ' ' + canvas.height === size.slice(4) &&
+      window.fireworkProbe.held.size > 0;
   }, {timeout: 20000, polling: 100}, `0 0 ${width} ${height}`);
   return page;
 }
@@ -454,7 +469,7 @@ export async function runTo(page, until, every, how = 'frames') {
         document.getElementById('step').click();
       } else if (way === 'key') {
         window.fireworkProbe.canvas().dispatchEvent(new KeyboardEvent('keydown', {key: '.', bubbles: true,
-          cancelable: true}));
+          composed: true, cancelable: true}));
       } else {
         for (; window.fireworkProbe.steps === before && count < 10; ++count) window.fireworkProbe.release(1);
       }

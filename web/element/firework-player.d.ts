@@ -14,6 +14,8 @@ export type FireworkSpeed = 1 | 0.5 | 0.25;
 export interface FireworkBurstDetail {
   key: BurstKey;
   step: number;
+  /** The show typed it, rather than burst() or a key. */
+  fromShow: boolean;
 }
 
 /** `error`: what went wrong, in one sentence. */
@@ -30,6 +32,12 @@ export interface FireworkPlayerEventMap extends Omit<HTMLElementEventMap, 'error
   burst: CustomEvent<FireworkBurstDetail>;
   /** The show started over (the loop attribute). */
   loop: Event;
+  /** ESC ended the program. */
+  ended: Event;
+  /** The browser took the graphics back: every firework holds still. */
+  webglcontextlost: Event;
+  /** The graphics are back: each firework goes on from its step. */
+  webglcontextrestored: Event;
   /** A show that cannot be read, a value out of range, or no WebGL. */
   error: CustomEvent<FireworkErrorDetail>;
 }
@@ -66,6 +74,8 @@ declare global {
     paused: boolean;
     /** The show so far: its keys and every burst since, in the show format. */
     readonly recorded: string;
+    /** What the program wrote on its standard output: its instructions. */
+    readonly output: string;
     play(): void;
     pause(): void;
     /** One step, while paused. */

@@ -18,7 +18,8 @@
 // Attributes, each with a property of the same meaning: show, autoplay,
 // loop, speed, controls, keys, transparent, sound, label. Methods: play(),
 // pause(), step(), seek(n), burst(key). Properties: currentStep, paused,
-// recorded. Events: ready, play, pause, burst, loop, error.
+// recorded, output. Events: ready, play, pause, burst, loop, ended, error,
+// webglcontextlost, webglcontextrestored.
 // docs/embed.md tells how to use it.
 
   // One WebGL context for all the page's fireworks, made when the first
@@ -31,7 +32,7 @@
     gl: null,
     objects: {}, // the context's objects, kept by the program's layer (webgl.js)
     users: new Map(), // each program's layer: its {lost, restored}
-    elements: 0, // connected elements
+    elements: new Set(), // the connected elements, which hear of a lost context
 
     // The context, made with `attributes` if there is none yet: the
     // element makes it while its program's WebAssembly compiles, since the
@@ -52,10 +53,9 @@
       return this.gl;
     },
     // A program's place in the context, made with the buffers it asks for
-    // if there is none yet (GLUT refuses one with other buffers); null
-    // without WebGL.
+    // if there is none yet; null without WebGL.
     join(user, attributes, lost, restored) {
-      if (this.elements === 0) return null; // a program whose element has left
+      if (this.elements.size === 0) return null; // a program whose element has left
       if (!this.make(attributes)) return null;
       this.users.set(user, {lost, restored});
       return this.gl;
@@ -64,23 +64,31 @@
       this.users.delete(user);
       if (this.objects.owner === user) this.objects.owner = null;
     },
-    // The frame just drawn, to the window `shown`.
+    // The frame just drawn, to the window `shown`; none while the context
+    // is lost, before the browser has said so.
     present(user, shown) {
+      if (this.gl.isContextLost()) return;
       if (this.canvas.transferToImageBitmap) shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
       else shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
     },
     onLost(event) {
       event.preventDefault(); // lets the browser offer the context back
       for (const {lost} of surface.users.values()) lost();
+      surface.tell('webglcontextlost');
     },
     onRestored() {
       surface.objects = {};
       for (const {restored} of [...surface.users.values()]) restored();
+      surface.tell('webglcontextrestored');
+    },
+    tell(type) {
+      for (const element of this.elements) element.dispatchEvent(new Event(type));
     },
     // An element came or left; with the last one the context goes.
-    count(change) {
-      this.elements += change;
-      if (this.elements > 0 || !this.gl) return;
+    count(element, connected) {
+      if (connected) this.elements.add(element);
+      else this.elements.delete(element);
+      if (this.elements.size > 0 || !this.gl) return;
       this.canvas.removeEventListener('webglcontextlost', this.onLost);
       this.canvas.removeEventListener('webglcontextrestored', this.onRestored);
       this.gl.getExtension('WEBGL_lose_context')?.loseContext();
@@ -105,7 +113,9 @@
   };
 
   // The bursts' sound, in one audio context for the page, made at the
-  // first burst to sound once the visitor has touched the page.
+  // first burst to sound once the visitor has touched the page, and
+  // suspended while no element has sound on. On iPhones a page's sound is
+  // muted by the silent switch unless it asks to play as media.
   const audio = {context: null, touched: false};
   const touched = () => navigator.userActivation?.hasBeenActive ?? audio.touched;
   if (!navigator.userActivation) {
@@ -113,9 +123,19 @@
       addEventListener(type, () => (audio.touched = true), {capture: true, once: true});
     }
   }
+  const hearing = () => {
+    if (!audio.context && touched()) {
+      if (navigator.audioSession) navigator.audioSession.type = 'playback';
+      audio.context = new AudioContext();
+    }
+    return audio.context;
+  };
   const soundBurst = (key) => {
-    if (!audio.context && touched()) audio.context = new AudioContext();
-    if (audio.context) scheduleBurst(audio.context, key, audio.context.currentTime);
+    if (hearing()) scheduleBurst(audio.context, key, audio.context.currentTime);
+  };
+  const followSound = () => {
+    if ([...surface.elements].some((element) => element.hasAttribute('sound'))) hearing()?.resume();
+    else audio.context?.suspend();
   };
 
   // The buffers the program's display mode asks for (RGBA, double
@@ -167,6 +187,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #program = null; // the running program's Module
     #starting = null; // resolves when the program runs
     #lines = []; // what the program said on standard error
+    #output = ''; // what it wrote on standard output
     #show = []; // the show's keys: [{key, step}]
     #showText = null; // the show attribute they were read from
     #next = 0; // the next of them to type
@@ -214,7 +235,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       }
       this.#picture.setAttribute('aria-label', this.label);
       if (this.#program || this.#ended) return; // moved within the page
-      surface.count(1);
+      surface.count(this, true);
       watchView(this, (inView) => {
         this.#inView = inView;
         if (this.#program?.hold) this.#program.hold(!inView);
@@ -234,7 +255,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         unwatchView(this);
         this.#stop();
         this.#ended = this.#readied = false;
-        surface.count(-1);
+        surface.count(this, false);
       });
     }
 
@@ -260,6 +281,8 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       } else if (name === 'keys') {
         if (value === null) this.#picture.removeAttribute('tabindex');
         else this.#picture.tabIndex = 0;
+      } else if (name === 'sound') {
+        followSound();
       } else if (name === 'label') {
         this.#picture.setAttribute('aria-label', this.label);
       }
@@ -308,6 +331,10 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     get recorded() {
       return writeShow(this.#played);
     }
+    // What the program wrote on its standard output: its instructions.
+    get output() {
+      return this.#output;
+    }
 
     play() {
       this.#setPaused(false);
@@ -342,7 +369,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         throw new RangeError(`burst takes one of w s a d z c r, not ${JSON.stringify(key)}`);
       }
       if (this.#program?.typeKey) this.#program.typeKey(key.charCodeAt(0));
-      else this.#waiting.push(key);
+      else if (!this.#ended) this.#waiting.push(key);
     }
 
     #setPaused(paused) {
@@ -391,6 +418,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#played = [];
       this.#steps = 0;
       this.#lines = [];
+      this.#output = '';
       const box = this.getBoundingClientRect();
       const program = {
         canvas: this.#canvas,
@@ -399,7 +427,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         windowSize: () => [Math.max(1, Math.round(box.width * devicePixelRatio)),
           Math.max(1, Math.round(box.height * devicePixelRatio))],
         setTitle() {},
-        print() {},
+        print: (text) => (this.#output += text + '\n'),
         printErr: (text) => this.#lines.push(text),
         onExit: (status) => this.#exited(program, status),
         beforeStep: (steps) => this.#beforeStep(program, steps),
@@ -429,10 +457,14 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (!this.#quiet && this.#loop !== null) {
         const last = this.#show.length ? this.#show[this.#show.length - 1].step : 0;
         if (steps >= (this.#loop === 'show' ? last + afterLastKey : this.#loop)) {
-          queueMicrotask(() => {
-            this.#restart();
-            this.dispatchEvent(new Event('loop'));
-          });
+          // Once, however many steps are asked for before it starts over.
+          if (!program.looped) {
+            program.looped = true;
+            queueMicrotask(() => {
+              this.#restart();
+              this.dispatchEvent(new Event('loop'));
+            });
+          }
           return false;
         }
       }
@@ -459,14 +491,17 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (!this.#typing) this.#next = this.#show.length;
       if (this.#quiet) return;
       if (this.hasAttribute('sound')) soundBurst(key);
-      this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps}}));
+      this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps, fromShow: this.#typing}}));
     }
 
     #exited(program, status) {
       if (program !== this.#program) return;
       this.#program = null;
       this.#ended = true;
-      if (status === 0) return; // ESC
+      if (status === 0) { // ESC
+        this.dispatchEvent(new Event('ended'));
+        return;
+      }
       const message = surface.gl ? this.#lines.join(' ') || `The firework stopped with status ${status}.` : noWebglLine;
       this.#fail(message, true);
     }

@@ -1,6 +1,7 @@
 // glut_web.js: the browser's GLUT, for what the firework asks of it. An
-// Emscripten JS library, linked with emcc --js-library. The window is the
-// page's canvas (Module.canvas); its WebGL context comes from webgl.js.
+// Emscripten JS library, linked with emcc --js-library. The window is a
+// canvas of the page's (Module.canvas); its WebGL context comes from
+// webgl.js.
 // Every field of Module that the layer reads or sets is listed in
 // docs/web.md, "The program and the page".
 //
@@ -209,7 +210,6 @@ mergeInto(LibraryManager.library, {
   // The canvas becomes the window: its size (Module.windowSize() where the
   // page sizes it from the start), its context with the buffers
   // the display mode asks for (alpha, depth, stencil), the document's title.
-  // The context is the one the page made, if it made one.
   glutCreateWindow__deps: ['$Glut', '$WebGL', 'proc_exit'],
   glutCreateWindow: function(title) {
     var canvas = Module['canvas'];
@@ -221,20 +221,8 @@ mergeInto(LibraryManager.library, {
     var mode = Glut.displayMode;
     var attributes = {alpha: (mode & 8) != 0, depth: (mode & 16) != 0, stencil: (mode & 32) != 0,
                       antialias: false, preserveDrawingBuffer: false};
-    if (!WebGL.create(canvas, attributes, Glut.stopAnimation, Glut.startAnimation)) {
+    if (!WebGL.create(attributes, Glut.stopAnimation, Glut.startAnimation)) {
       err('firework: this browser gives the window no WebGL context');
-      _proc_exit(1);
-    }
-    // The page may have made the canvas's context already, to have it
-    // sooner. It is the window's only if it is as asked for, save that a
-    // depth or stencil buffer not asked for does no harm.
-    var made = WebGL.gl.getContextAttributes() || attributes;
-    var harmlessExtra = {depth: true, stencil: true};
-    var suits = Object.keys(attributes).every(function(name) {
-      return made[name] == attributes[name] || (harmlessExtra[name] && made[name]);
-    });
-    if (!suits) {
-      err('firework: the page made the window\'s WebGL context with other buffers than the display mode asks for');
       _proc_exit(1);
     }
     canvas.addEventListener('pointermove', Glut.onPointerMove);

@@ -11,15 +11,14 @@
 // only ever draws textured, and the first frame need not wait for the
 // other's compiling.
 //
-// The context is the window canvas's own, or, where the page gives a
-// shared surface (Module.surface, from firework-player.js), one context
-// that every firework of the page draws in by turns: the programs and the
-// buffer are the context's, made once, and each firework keeps its own
-// textures in it. Before a firework draws after another, its whole OpenGL
-// state is sent again (webglRestoreState) and the surface is given its
-// window's size; at the swap the surface hands the frame to the window.
-// Browsers allow a page only some 16 contexts, so a gallery of fireworks
-// needs the sharing.
+// The context is the page's shared surface (Module.surface, from
+// firework-player.js): one context that every firework of the page draws
+// in by turns. The programs and the buffer are the context's, made once,
+// and each firework keeps its own textures in it. Before a firework draws
+// after another, its whole OpenGL state is sent again (webglRestoreState)
+// and the surface is given its window's size; at the swap the surface
+// hands the frame to the window (Module.canvas). Browsers allow a page only
+// some 16 contexts, so a gallery of fireworks needs the sharing.
 //
 // A lost context: WebGL.create's caller hears of it and holds still, since
 // nothing can be drawn. When the browser gives the context back, the shader
@@ -36,7 +35,6 @@
 mergeInto(LibraryManager.library, {
   $WebGL: {
     gl: null,
-    own: {}, // the context's objects where the context is the canvas's own
     textures: [], // WebGL textures by OpenGL name
 
     vertexShader: 'attribute vec4 position;attribute vec4 colour;attribute vec2 texCoord;' +
@@ -49,35 +47,22 @@ mergeInto(LibraryManager.library, {
       'precision mediump float;uniform sampler2D sprite;varying vec4 vColour;varying vec2 vTexCoord;' +
       'void main(){gl_FragColor=vColour*texture2D(sprite,vTexCoord);}'],
 
-    // The context of `canvas`, with `attributes`, or the page's shared one;
+    // The shared context, made with `attributes` if the page has none yet;
     // `onLost` and `onRestored` are called when the browser takes it and
     // gives it back. False where the browser has no WebGL.
-    create: function(canvas, attributes, onLost, onRestored) {
-      var restored = function() {
+    create: function(attributes, onLost, onRestored) {
+      WebGL.gl = Module['surface'].join(WebGL, attributes, onLost, function() {
         if (!WebGL.gl) return; // the firework has ended
         WebGL.textures = [];
-        WebGL.own = {};
         _webglRestore();
         onRestored();
-      };
-      var surface = Module['surface'];
-      if (surface) {
-        WebGL.gl = surface.join(WebGL, attributes, onLost, restored);
-        return !!WebGL.gl;
-      }
-      WebGL.gl = canvas.getContext('webgl', attributes);
-      if (!WebGL.gl) return false;
-      canvas.addEventListener('webglcontextlost', function(event) {
-        event.preventDefault(); // lets the browser offer the context back
-        onLost();
       });
-      canvas.addEventListener('webglcontextrestored', restored);
-      return true;
+      return !!WebGL.gl;
     },
 
     // The context's objects: {programs, used, bufferSize, owner}.
     objects: function() {
-      return Module['surface'] ? Module['surface'].objects : WebGL.own;
+      return Module['surface'].objects;
     },
 
     // The context, ready for this firework's calls: its objects made, its
@@ -96,12 +81,10 @@ mergeInto(LibraryManager.library, {
           gl.vertexAttribPointer(index, size, gl.FLOAT, false, 36, [0, 12, 28][index]);
         });
       }
-      var surface = Module['surface'];
-      if (surface) {
-        var shown = Module['canvas'];
-        if (surface.canvas.width != shown.width) surface.canvas.width = shown.width;
-        if (surface.canvas.height != shown.height) surface.canvas.height = shown.height;
-      }
+      var surface = Module['surface'].canvas;
+      var shown = Module['canvas'];
+      if (surface.width != shown.width) surface.width = shown.width;
+      if (surface.height != shown.height) surface.height = shown.height;
       if (objects.owner !== WebGL) {
         objects.owner = WebGL;
         _webglRestoreState();
@@ -127,13 +110,13 @@ mergeInto(LibraryManager.library, {
     },
 
     // The firework has ended for good: its textures go, and so does its
-    // place in a shared context.
+    // place in the shared context.
     release: function() {
       var gl = WebGL.gl;
       if (!gl) return;
       if (!gl.isContextLost()) WebGL.textures.forEach(function(texture) { gl.deleteTexture(texture); });
       WebGL.textures = [];
-      if (Module['surface']) Module['surface'].leave(WebGL);
+      Module['surface'].leave(WebGL);
       WebGL.gl = null;
     },
   },
@@ -193,6 +176,6 @@ mergeInto(LibraryManager.library, {
   },
   webglSwap__deps: ['$WebGL'],
   webglSwap: function() {
-    if (Module['surface'] && !Module['quiet']) Module['surface'].present(WebGL, Module['canvas']);
+    if (!Module['quiet']) Module['surface'].present(WebGL, Module['canvas']);
   },
 });

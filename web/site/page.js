@@ -1,11 +1,12 @@
-// page.js: the page around the program. The program's window is the
-// canvas, its standard output the instructions under it; anything that goes
-// wrong is said in the status line, which also carries a note on the show
-// (show.js). The buttons type the burst keys; motion.js paces the steps; the
-// program itself comes from firework.js, loaded last; the sound (sound.js)
-// comes after the first frame.
+// page.js: the page around the firework, a <firework-player>
+// (firework-player.js, loaded last), which it drives through the element's
+// attributes, methods and events alone. The program's standard output, its
+// instructions, goes under it; anything that goes wrong is said in the
+// status line, which also carries a note on the show (show.js). The
+// buttons burst through the element, and keys typed anywhere in the page
+// reach it as if typed on it; motion.js paces the steps.
 'use strict';
-const canvas = document.getElementById('canvas');
+const player = document.getElementById('firework');
 const statusLine = document.getElementById('status');
 const output = document.getElementById('output');
 const keyButtons = [...document.querySelectorAll('#controls button[data-key]')];
@@ -13,18 +14,18 @@ const fullscreenButton = document.getElementById('fullscreen');
 const soundButton = document.getElementById('sound');
 const videoButton = document.getElementById('save-video');
 
-// The status line: the note on the show, then what the program and the page
-// have said, a line each.
+// The status line: the note on the show, then what the firework and the
+// page have said, a line each.
 const statusParts = {note: '', lines: []};
 const showStatus = () => {
   statusLine.textContent = [statusParts.note, ...statusParts.lines].filter(Boolean).join('\n');
 };
 
-// One line in the status line; a failure also takes the canvas's place.
+// One line in the status line; a failure also takes the firework's place.
 function say(text, failed) {
   statusParts.lines.push(text);
   showStatus();
-  if (failed) canvas.hidden = true;
+  if (failed) player.hidden = true;
 }
 
 // Takes a line said before off the status line.
@@ -47,76 +48,72 @@ function noteShow(text, selected = '') {
   getSelection().addRange(range);
 }
 
-// Without WebGL the page says so in one sentence, and that is all it says:
-// the program's own report (a line and status 1, as GLUT's where a desktop
-// has no OpenGL) is left out. The browser tells the canvas when its context
-// cannot be made; no context is made just to ask.
-const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
-let withoutWebgl = false;
-function sayNoWebgl() {
-  if (withoutWebgl) return;
-  withoutWebgl = true;
+// The firework's end: by ESC, or by a failure, which the element tells in
+// one sentence (the program's own error line, or that WebGL is missing).
+let ended = false;
+function end() {
+  ended = true;
+  for (const button of keyButtons) button.disabled = true;
+  soundButton.disabled = true;
   endMotion();
-  say(noWebglLine, true);
 }
-canvas.addEventListener('webglcontextcreationerror', sayNoWebgl);
-
-var Module = {
-  canvas: canvas,
-  print: (text) => { output.textContent += text + '\n'; },
-  // The program's standard error: its one line when the sprite cannot be loaded.
-  printErr: (text) => withoutWebgl || say(text, false),
-  onExit: (status) => {
-    ended = true;
-    for (const button of keyButtons) button.disabled = true;
-    window.endSound?.(soundButton);
-    endMotion();
-    if (withoutWebgl) return;
-    if (status === 0) {
-      say('The firework has ended. Reload the page to start it again.', false);
-    } else {
-      say('The firework stopped with status ' + status + '.', true);
-    }
-  },
-  onAbort: (reason) => say('The firework could not start: ' + reason, true),
-  // The show plays its keys before their steps and records the burst keys
-  // the program takes; those keys sound, if sound is on. Once the first
-  // step has drawn its frame the sound loads and the page becomes
-  // installable.
-  beforeStep: (steps) => {
-    if (steps === 0) setTimeout(afterFirstFrame);
-    playShowKeys(steps);
-  },
-  onKey: (code, steps) => {
-    recordShowKey(code, steps);
-    window.soundKey?.(String.fromCharCode(code));
-  },
-};
-
+player.addEventListener('ended', () => {
+  end();
+  say('The firework has ended. Reload the page to start it again.', false);
+});
+player.addEventListener('error', (event) => {
+  end();
+  say(event.detail.message, true);
+});
 window.addEventListener('error', (event) => say('The firework could not start: ' + event.message, true));
 
-// A button types its key: the program gets the key press that typing it
-// makes, through the same keyboard handler, so it acts exactly as the key
-// does (and not at all once the firework has ended). It acts on pointer
-// down, at once under a finger; pressed from the keyboard (Enter, Space)
-// or by assistive technology it acts on its click, which then has no
-// pointer behind it (detail 0). The show's player types its keys the same
-// way, on the canvas.
-function typeKey(target, key) {
-  target.dispatchEvent(new KeyboardEvent('keydown', {key, bubbles: true, cancelable: true}));
-}
+// The first frame: the instructions under it, then what it does not wait
+// for (the Sound button, and, served over http(s), the manifest and the
+// service worker).
+player.addEventListener('ready', () => {
+  output.textContent = player.output;
+  soundButton.disabled = ended;
+  becomeInstallable();
+}, {once: true});
+
+// Phones drop the WebGL context when the tab goes to the background, and a
+// GPU reset does it anywhere. The firework holds still meanwhile; when the
+// browser gives the context back, it goes on from the step it had reached.
+const lostLine = 'The display was lost: the browser took the graphics back. The firework goes on when they return.';
+player.addEventListener('webglcontextlost', () => say(lostLine, false));
+player.addEventListener('webglcontextrestored', () => unsay(lostLine));
+
+// A burst button bursts on pointer down, at once under a finger; pressed
+// from the keyboard (Enter, Space) or by assistive technology it bursts on
+// its click, which then has no pointer behind it (detail 0).
 for (const button of keyButtons) {
   button.addEventListener('pointerdown', (event) => {
-    if (event.button === 0) typeKey(button, button.dataset.key);
+    if (event.button === 0) player.burst(button.dataset.key);
   });
   button.addEventListener('click', (event) => {
-    if (event.detail === 0) typeKey(button, button.dataset.key);
+    if (event.detail === 0) player.burst(button.dataset.key);
   });
 }
+
+// A key typed outside the firework reaches it as if typed on it, save
+// Enter and Space on a control of the page, which are the control's; a key
+// the firework takes does nothing else.
+window.addEventListener('keydown', (event) => {
+  if (event.composedPath().includes(player) || !customElements.get('firework-player')) return;
+  if ((event.key === ' ' || event.key === 'Enter') && event.target instanceof Element &&
+      event.target.closest('button, a[href], select')) return;
+  const copy = new KeyboardEvent('keydown', {key: event.key, code: event.code, ctrlKey: event.ctrlKey,
+    altKey: event.altKey, metaKey: event.metaKey, shiftKey: event.shiftKey, cancelable: true});
+  if (!player.dispatchEvent(copy)) event.preventDefault();
+});
+
+// Sound: the element's, on while the button is pressed.
+soundButton.addEventListener('click', () => {
+  player.sound = !player.sound;
+  soundButton.setAttribute('aria-pressed', String(player.sound));
+});
 document.getElementById('share').addEventListener('click', shareShow);
 document.getElementById('play-show').addEventListener('click', playBuiltInShow);
-soundButton.addEventListener('click', () => toggleSound(soundButton));
-let ended = false; // the firework has ended
 
 // Saving a video: where the browser has WebCodecs, the button renders the
 // show (video.js, loaded then). Which encoders there are is asked only
@@ -136,12 +133,12 @@ const loadScript = (src) => new Promise((resolve, reject) => {
   script.onerror = () => reject(new Error(`${src} is missing beside this page`));
   document.head.appendChild(script);
 });
-// The video's code, the first time it is needed: the muxer, the element
-// that renders the frames, then video.js.
+// The video's code, the first time it is needed: the muxer, the sound's
+// offline rendering, then video.js.
 async function loadVideo() {
   if (typeof renderVideo !== 'undefined') return;
   await loadScript('mediabunny.js');
-  await loadScript('firework-player.js');
+  await loadScript('burst_sound.js');
   await loadScript('video.js');
 }
 
@@ -160,8 +157,7 @@ videoButton.addEventListener('click', async () => {
   panel.hidden = false;
   try {
     await loadVideo();
-    const withSound = typeof sound !== 'undefined' && sound.on;
-    const file = await renderVideo(keys, frames, withSound, (done) => {
+    const file = await renderVideo(player, keys, frames, player.sound, (done) => {
       bar.value = done;
       percent.textContent = `${Math.floor(100 * done / frames)} %`;
     }, () => cancelled);
@@ -176,44 +172,23 @@ videoButton.addEventListener('click', async () => {
   }
 });
 
-// Full screen shows the canvas alone; its new size reaches the program as
-// a window's resize does, and so does the way back.
-if (document.fullscreenEnabled && canvas.requestFullscreen) {
+// Full screen shows the firework alone, at the screen's size.
+if (document.fullscreenEnabled && player.requestFullscreen) {
   fullscreenButton.hidden = false;
   fullscreenButton.addEventListener('click', () => {
-    canvas.requestFullscreen().catch((error) => say('Full screen was refused: ' + error.message, false));
-    canvas.focus();
+    player.requestFullscreen().catch((error) => say('Full screen was refused: ' + error.message, false));
+    player.focus();
   });
 }
 
-// Phones drop the WebGL context when the tab goes to the background, and a
-// GPU reset does it anywhere. The firework holds still meanwhile; when the
-// browser gives the context back, it goes on from the step it had reached.
-const lostLine = 'The display was lost: the browser took the graphics back. The firework goes on when they return.';
-canvas.addEventListener('webglcontextlost', () => say(lostLine, false));
-canvas.addEventListener('webglcontextrestored', () => unsay(lostLine));
-
-if (typeof WebGLRenderingContext !== 'undefined') {
-  startMotion((text) => say(text, false), unsay);
-  startShow((key) => typeKey(canvas, key), noteShow);
-  const program = document.createElement('script');
-  program.src = 'firework.js';
-  program.onerror = () => say('The firework could not start: firework.js is missing beside this page.', true);
-  document.body.appendChild(program);
-  canvas.focus();
-} else {
-  sayNoWebgl();
-}
-
-// What the first frame does not wait for: the sound, whose button works
-// from then on (sound is off until it is pressed), and, served over
-// http(s), the manifest, its icons and the service worker.
-function afterFirstFrame() {
-  loadScript('burst_sound.js').then(() => loadScript('sound.js')).then(() => {
-    soundButton.disabled = ended;
-  }, (error) => say('Without sound: ' + error.message, false));
-  becomeInstallable();
-}
+// The show in the address, the pace, then the firework itself, which
+// starts with them as it is defined.
+startMotion((text) => say(text, false), unsay);
+startShow(noteShow);
+const program = document.createElement('script');
+program.src = 'firework-player.js';
+program.onerror = () => say('The firework could not start: firework-player.js is missing beside this page.', true);
+document.body.appendChild(program);
 
 // Installable and usable without the network, where the browser allows it:
 // only over http(s), never from file://.

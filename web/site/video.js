@@ -1,18 +1,18 @@
 // video.js: the show as a video file, frame k the program's step k + 1 at
 // exactly 60 frames a second. Loaded, with mediabunny.js (the muxer, from
-// the npm registry) and firework-player.js, only when the visitor presses
+// the npm registry) and burst_sound.js, only when the visitor presses
 // "Save video".
 //
-// The live firework cannot go back to its start, so a second one renders
-// the video: a <firework-player> (firework-player.js, loaded with this
-// file) at the video's size, paused and out of view, which steps only when
+// The live firework goes on while the video renders, so a second one
+// renders it: a <firework-player> at the video's size, paused and out of
+// view, which steps only when
 // the renderer asks. It starts from step 0 and takes the show's keys at
 // their steps, as a replay does; after each step its canvas goes to the
 // encoder (WebCodecs, through mediabunny), which sets the pace: no frame is
 // dropped and none waits on the display. With sound on, the same keys' sound is rendered offline and
 // goes in as the audio track.
 //
-// Size: the live canvas's drawing buffer, scaled down to fit 1920 x 1080
+// Size: the live firework's drawing buffer, scaled down to fit 1920 x 1080
 // and made even. Format: MP4 with H.264 where the browser encodes it, else
 // WebM with VP9 or VP8; audio AAC or Opus.
 'use strict';
@@ -51,21 +51,22 @@ async function renderFirework(width, height, scale, keys) {
   };
 }
 
-// Renders `frames` frames of `keys` ([{key, step}]) at the live canvas's
-// size, with sound when `withSound`; `progress(done)` hears each frame, and
-// `cancelled()` is asked before each. Resolves to the file, or null if
-// cancelled; fails with `noEncoder` set where the browser has no encoder.
-async function renderVideo(keys, frames, withSound, progress, cancelled) {
+// Renders `frames` frames of `keys` ([{key, step}]) at the size of `player`,
+// the page's <firework-player>, with sound when `withSound`;
+// `progress(done)` hears each frame, and `cancelled()` is asked before
+// each. Resolves to the file, or null if cancelled; fails with `noEncoder`
+// set where the browser has no encoder.
+async function renderVideo(player, keys, frames, withSound, progress, cancelled) {
   const {Output, Mp4OutputFormat, WebMOutputFormat, BufferTarget, VideoSample, VideoSampleSource, AudioBufferSource,
     QUALITY_VERY_HIGH, getFirstEncodableVideoCodec, getFirstEncodableAudioCodec} = Mediabunny;
-  const live = document.getElementById('canvas');
+  const live = player.shadowRoot.querySelector('canvas');
   const [width, height] = videoSize(live.width, live.height);
   const codec = await getFirstEncodableVideoCodec(['avc', 'vp9', 'vp8'], {width, height});
   if (!codec) throw Object.assign(new Error('it has no H.264, VP9 or VP8 encoder'), {noEncoder: true});
   const mp4 = codec === 'avc';
   const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: 'in-memory'}) : new WebMOutputFormat(),
     target: new BufferTarget()});
-  // Device pixels to a CSS pixel, as the live canvas has them.
+  // Device pixels to a CSS pixel, as the live firework has them.
   const scale = live.width / (live.clientWidth || live.width);
   const firework = await renderFirework(width, height, scale, keys);
   try {
