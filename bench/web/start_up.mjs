@@ -38,9 +38,9 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 // The program's file in `folder`, its size and that of the WebAssembly it
 // carries as base64.
 function weight(folder) {
-  const file = ['firework-player.js', 'firework.js'].find((name) => fs.existsSync(path.join(folder, name)));
+  const file = ['firework.js', 'firework-player.js'].find((name) => fs.existsSync(path.join(folder, name)));
   const script = fs.readFileSync(path.join(folder, file), 'latin1');
-  const base64 = /(?:base64Decode\(|base64,)["']?([A-Za-z0-9+/=]{1000,})/.exec(script)?.[1] ?? '';
+  const base64 = /["'](AGFzbQ[A-Za-z0-9+/=]{1000,})/.exec(script)?.[1] ?? '';
   return {file, script: script.length, wasm: Buffer.from(base64, 'base64').length};
 }
 

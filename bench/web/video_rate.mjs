@@ -3,42 +3,94 @@
 // beside real time (60): a show of r, then a and r again, 600 frames, with
 // the live canvas at 800 x 600 and at 1600 x 1200 device pixels (the video
 // at 800 x 600 and, fitted to 1920 x 1080, 1440 x 1080), with sound off and
-// on.
+// on. Then the tab's memory (the resident size of its renderer process)
+// at the end of a 30-second and of a 5-minute video at 800 x 600, each the
+// show in the page's address: written into the origin's private file
+// system as it renders, and, with FIREWORK_VIDEO_IN_MEMORY set, held in
+// memory as in a browser without one.
 //
-// usage: node video_rate.mjs SITE
+// usage: [FIREWORK_VIDEO_IN_MEMORY=1] node video_rate.mjs SITE [rate|memory]
+import fs from 'node:fs';
 import path from 'node:path';
 import {launchBrowser, serveFolder, openPage} from './browser.mjs';
 
-const [site] = process.argv.slice(2);
+const [site, part] = process.argv.slice(2);
 const server = await serveFolder(path.resolve(site));
-const url = `http://127.0.0.1:${server.address().port}/index.html#show=1.RA5kR5k`;
+const address = `http://127.0.0.1:${server.address().port}/index.html`;
 
-for (const scale of [1, 2]) {
-  const browser = await launchBrowser({scale});
-  for (const withSound of [false, true]) {
-    // Frames held: the live firework waits while the video renders.
-    const page = await openPage(browser, url, true, []);
-    await page.waitForFunction((width) => window.fireworkProbe.canvas()?.width === width &&
-      window.fireworkProbe.viewport === `0 0 ${width} ${width * 3 / 4}`, {timeout: 20000, polling: 100}, 800 * scale);
-    if (withSound) { // the Sound button works once the first frame is drawn
-      await page.evaluate(() => window.fireworkProbe.release(1));
-      await page.waitForFunction(() => !document.getElementById('sound').disabled, {timeout: 10000, polling: 100});
-      await page.click('#sound');
+// The largest resident size of a Chromium renderer process, in megabytes:
+// the tab's, with one tab open.
+function rendererMegabytes() {
+  let largest = 0;
+  for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+    try {
+      if (!fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').includes('--type=renderer')) continue;
+      const resident = /VmRSS:\s+(\d+) kB/.exec(fs.readFileSync(`/proc/${pid}/status`, 'latin1'));
+      largest = Math.max(largest, Number(resident?.[1] ?? 0) / 1024);
+    } catch {
+      // a process that ended meanwhile
     }
-    const result = await page.evaluate(async (sound) => {
-      window.fireworkProbe.release(600 - window.fireworkProbe.steps);
-      const keys = showToRender().keys;
-      const start = performance.now();
-      await loadVideo();
-      const file = await renderVideo(player, keys, 600, sound, () => {}, () => false);
-      const seconds = (performance.now() - start) / 1000;
-      const canvas = window.fireworkProbe.canvas();
-      return {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`};
-    }, withSound);
-    console.log(`canvas ${result.buffer}, sound ${withSound ? 'on' : 'off'}: 600 frames in ` +
-      `${result.seconds.toFixed(1)} s, ${(600 / result.seconds).toFixed(0)} frames/s ` +
-      `(${(600 / result.seconds / 60).toFixed(2)}x real time), ${result.name} of ${result.bytes} bytes`);
-    await page.close();
+  }
+  return largest;
+}
+
+// Renders the page's video of `fragment`'s show (its length, or `frames`
+// frames of the keys so far) with the live canvas `width` CSS pixels wide;
+// resolves to {seconds, bytes, name, buffer, frames, megabytes}.
+async function render(browser, fragment, width, withSound, frames = null) {
+  // Frames held: the live firework waits while the video renders.
+  const page = await openPage(browser, address + fragment, true, []);
+  if (process.env.FIREWORK_VIDEO_IN_MEMORY) {
+    await page.evaluate(() => delete FileSystemFileHandle.prototype.createWritable);
+  }
+  await page.waitForFunction((size) => window.fireworkProbe.canvas()?.width === size &&
+    window.fireworkProbe.viewport === `0 0 ${size} ${size * 3 / 4}`, {timeout: 20000, polling: 100}, width);
+  if (withSound) { // the Sound button works once the first frame is drawn
+    await page.evaluate(() => window.fireworkProbe.release(1));
+    await page.waitForFunction(() => !document.getElementById('sound').disabled, {timeout: 10000, polling: 100});
+    await page.click('#sound');
+  }
+  const result = await page.evaluate(async (sound, wanted) => {
+    if (wanted) window.fireworkProbe.release(wanted - window.fireworkProbe.steps);
+    const show = showToRender();
+    const count = wanted ?? show.frames;
+    const start = performance.now();
+    await loadVideo();
+    const video = await renderVideo(player, show.keys, count, {sound, told: () => true, progress: () => {},
+      cancelled: () => false});
+    const seconds = (performance.now() - start) / 1000;
+    const file = await video.file();
+    window.finished = video;
+    const canvas = window.fireworkProbe.canvas();
+    return {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`, frames: count};
+  }, withSound, frames);
+  result.megabytes = rendererMegabytes();
+  await page.evaluate(() => window.finished.remove());
+  await page.close();
+  return result;
+}
+
+const say = (label, result) => console.log(`${label}: ${result.frames} frames in ${result.seconds.toFixed(1)} s, ` +
+  `${(result.frames / result.seconds).toFixed(0)} frames/s (${(result.frames / result.seconds / 60).toFixed(2)}x ` +
+  `real time), ${result.name} of ${result.bytes} bytes; the tab ${result.megabytes.toFixed(0)} MB at the end`);
+
+if (part !== 'memory') {
+  for (const scale of [1, 2]) {
+    const browser = await launchBrowser({scale});
+    for (const withSound of [false, true]) {
+      const result = await render(browser, '#show=1.RA5kR5k', 800 * scale, withSound, 600);
+      say(`canvas ${result.buffer}, sound ${withSound ? 'on' : 'off'}`, result);
+    }
+    await browser.close();
+  }
+}
+if (part !== 'rate') {
+  const browser = await launchBrowser();
+  const where = process.env.FIREWORK_VIDEO_IN_MEMORY ? 'held in memory' : 'streamed';
+  // r at step 0 and a 300 steps before the end: 30 s and 5 min.
+  for (const seconds of [30, 300]) {
+    const result = await render(browser, `#show=1.RA${(seconds * 60 - 300).toString(36)}`, 800, false);
+    say(`${seconds} s at 800 x 600, ${where}`, result);
   }
   await browser.close();
 }

@@ -1,9 +1,13 @@
 // media_test.mjs: the bursts' sound and the show saved as a video. Sound is
 // off, with no audio context, until turned on; then keys and buttons
 // schedule sounds, and turned off they do not; the same show renders to
-// the same samples. A show of a few keys, saved, is decoded with ffmpeg:
-// its frames, 60 a second, each the page's next step, and its sound. Where
-// the browser cannot encode, the button says why.
+// the same samples. A show of a few keys, saved long after its last key,
+// is decoded with ffmpeg: its frames, 60 a second up to 5 s after the last
+// key, each the page's next step, and its sound; its length and size are
+// said before it renders. The origin's private file system, where the
+// video is written as it renders, is empty after the hand-over, after a
+// cancel and after a full disk, which is said. Where the browser cannot
+// encode, the button says why.
 //
 // usage: node media_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
@@ -11,7 +15,7 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, readProbe} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 // The video is decoded with Debian's ffmpeg; without it the test skips (77), except in CI.
@@ -48,7 +52,18 @@ function listen() {
   HTMLAnchorElement.prototype.click = function () {
     window.download = {name: this.download, href: this.href};
   };
+  // What the render panel says first, and how far the render had gone then.
+  new MutationObserver(() => {
+    window.said ??= {text: document.getElementById('render-about').textContent,
+      rendered: document.getElementById('render-progress').value};
+  }).observe(document.getElementById('render-about'), {childList: true});
 }
+// The names in the origin's private file system.
+const stored = (page) => page.evaluate(async () => {
+  const names = [];
+  for await (const name of (await navigator.storage.getDirectory()).keys()) names.push(name);
+  return names;
+});
 // The Sound button works from the first frame on. Polled by time, since
 // frames may be held.
 const soundReady = (page) => page.waitForFunction(() => !document.getElementById('sound').disabled,
@@ -100,7 +115,7 @@ try {
   if (can('video', 'the saved video: its frames, 60 a second, each the page\'s next step, and its sound')) {
     const recording = await openCanvas(browser, url, 480, 360, errors);
     await recording.evaluate(listen);
-    for (const [steps, key] of [[10, 'r'], [30, 'a'], [25, 'w']]) {
+    for (const [steps, key] of [[10, 'r'], [30, 'a'], [25, 'w']]) { // at steps 10, 40 and 65
       await recording.evaluate((n) => window.fireworkProbe.release(n), steps);
       if (key === 'r') {
         await soundReady(recording);
@@ -108,8 +123,14 @@ try {
       }
       await recording.keyboard.press(key);
     }
-    await recording.evaluate(() => window.fireworkProbe.release(25));
+    // Then a long while idle, which the video leaves out.
+    await recording.evaluate(() => window.fireworkProbe.release(1000));
     const show = await recording.evaluate(() => location.hash);
+    // A download's file stays 3 s for the browser to read it, here.
+    await recording.evaluate(async () => {
+      await loadVideo();
+      videoFiles.keepForDownload = 3000;
+    });
     // Frames are held, so the waits poll by time rather than by animation frame.
     await recording.waitForFunction(() => !document.getElementById('save-video').disabled, {timeout: 10000,
       polling: 100});
@@ -120,15 +141,27 @@ try {
       const bytes = new Uint8Array(await (await fetch(window.download.href)).arrayBuffer());
       let text = '';
       for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
-      return {name: window.download.name, data: btoa(text), panel: document.getElementById('rendering').hidden};
+      return {name: window.download.name, data: btoa(text), panel: document.getElementById('rendering').hidden,
+        said: window.said};
     }).catch(async () => {
       throw new Error(`no video: ${await recording.$eval('#status', (element) => element.textContent)}`);
     });
+    const storedWhileHanded = await stored(recording);
+    await new Promise((resolve) => setTimeout(resolve, 3500));
+    const storedAfter = await stored(recording);
+    const [, seconds, megabytes] = /^([\d.]+) s, about ([\d.]+) MB$/.exec(saved.said?.text) ?? [];
+    const bytes = Buffer.from(saved.data, 'base64').length;
+    check('before the first frame renders the page says the video\'s length and size, the size within 1.5 times ' +
+      'the file\'s; written into the private file system, the file is gone from it once handed over',
+    saved.said?.rendered === 0 && seconds === '6.1' && megabytes * 1e6 < 1.5 * bytes && megabytes * 1e6 > bytes / 1.5 &&
+      storedWhileHanded.length === 1 && storedAfter.length === 0,
+    `${JSON.stringify(saved.said)} for ${bytes} bytes; stored ${storedWhileHanded}, then ${storedAfter}`);
     // A longer show, cancelled part way: no file, and the page back to the firework.
     await recording.evaluate(() => {
       window.fireworkProbe.release(1200);
       window.download = null;
     });
+    await recording.keyboard.press('d');
     await recording.click('#save-video');
     await recording.waitForFunction(() => document.getElementById('render-progress').value > 60, {timeout: 60000,
       polling: 20});
@@ -138,9 +171,10 @@ try {
     const afterCancel = await recording.evaluate(() => ({download: window.download,
       progress: document.getElementById('render-progress').value, enabled: !document.getElementById('save-video')
         .disabled, fireworks: document.querySelectorAll('firework-player').length}));
-    check('"Cancel" stops the render part way: no file, its firework gone, and the button ready again',
-      afterCancel.download === null && afterCancel.progress < 1290 && afterCancel.enabled &&
-        afterCancel.fireworks === 1,
+    afterCancel.stored = await stored(recording);
+    check('"Cancel" stops the render part way: no file, in the private file system neither, its firework gone, and ' +
+      'the button ready again', afterCancel.download === null && afterCancel.progress < 2000 && afterCancel.enabled &&
+        afterCancel.fireworks === 1 && afterCancel.stored.length === 0,
       JSON.stringify(afterCancel));
     await recording.close();
     const file = path.join(scratch, saved.name);
@@ -149,9 +183,9 @@ try {
       'stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames', '-of', 'json', file]));
     const videoTrack = probe.streams.find((stream) => stream.codec_type === 'video');
     const audioTrack = probe.streams.find((stream) => stream.codec_type === 'audio');
-    check('"Save video" hands over a file of the 90 steps so far, 60 frames a second, with the sound, and the page ' +
-      'returns to the firework', /^firework-show\.(mp4|webm)$/.test(saved.name) &&
-        videoTrack?.nb_read_frames === '90' && videoTrack.r_frame_rate === '60/1' && videoTrack.width === 480 &&
+    check('"Save video" hands over a file of the show up to 300 steps after its last key, 60 frames a second, with ' +
+      'the sound, and the page returns to the firework', /^firework-show\.(mp4|webm)$/.test(saved.name) &&
+        videoTrack?.nb_read_frames === '365' && videoTrack.r_frame_rate === '60/1' && videoTrack.width === 480 &&
         videoTrack.height === 360 && audioTrack !== undefined && saved.panel,
       `${saved.name}: ${JSON.stringify(probe.streams)}`);
 
@@ -190,6 +224,37 @@ try {
     await replay.close();
     check('frame k is the page\'s step k + 1 within the codec\'s error, and the steps around it are not',
       !far.includes('FAR'), `mean difference where lit, steps k / k + 1 / k + 2: ${far.join('; ')}`);
+
+    // A full disk: each write into the private file system fails as a full
+    // quota does, once the real file has its bytes, and the browser drops
+    // what was written.
+    const full = await openPage(browser, url, false, errors, null, () => {
+      const createWritable = FileSystemFileHandle.prototype.createWritable;
+      FileSystemFileHandle.prototype.createWritable = async function (...options) {
+        const real = await createWritable.apply(this, options);
+        return new WritableStream({
+          write: async (chunk) => {
+            await real.write(chunk);
+            await real.abort();
+            throw new DOMException('The quota is used up.', 'QuotaExceededError');
+          },
+        });
+      };
+    });
+    await full.waitForFunction(() => !document.getElementById('save-video').disabled &&
+      window.fireworkProbe.steps > 2, {timeout: 20000, polling: 100});
+    await full.click('#save-video');
+    await full.waitForFunction(() => document.getElementById('rendering').hidden &&
+      document.getElementById('status').textContent, {timeout: 60000, polling: 100}).catch(() => {});
+    const quota = await full.evaluate(() => ({status: document.getElementById('status').textContent,
+      steps: window.fireworkProbe.steps}));
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    quota.goesOn = (await readProbe(full)).steps > quota.steps;
+    quota.stored = await stored(full);
+    check('a full disk is said in one line; the partial file is removed and the firework goes on',
+      quota.status === 'The video could not be saved: this device has no room left for it.' && quota.goesOn &&
+        quota.stored.length === 0, JSON.stringify(quota));
+    await full.close();
   }
 
   // Without an encoder the button says why.

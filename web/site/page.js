@@ -74,6 +74,7 @@ player.addEventListener('ready', () => {
   output.textContent = player.output;
   soundButton.disabled = ended;
   becomeInstallable();
+  removeLeftVideos().catch(() => {});
 }, {once: true});
 
 // Phones drop the WebGL context when the tab goes to the background, and a
@@ -134,43 +135,73 @@ const loadScript = (src) => new Promise((resolve, reject) => {
   document.head.appendChild(script);
 });
 // The video's code, the first time it is needed: the muxer, the sound's
-// offline rendering, then video.js.
+// offline rendering, where the file goes, then video.js.
 async function loadVideo() {
   if (typeof renderVideo !== 'undefined') return;
-  await loadScript('mediabunny.js');
-  await loadScript('burst_sound.js');
-  await loadScript('video.js');
+  for (const script of ['mediabunny.js', 'burst_sound.js', 'video_file.js', 'video.js']) await loadScript(script);
+}
+
+// "46 s, about 12 MB": a video's length and size, as the page says them.
+function videoLength({seconds, bytes}) {
+  const time = seconds < 10 ? `${seconds.toFixed(1)} s` : seconds < 120 ? `${Math.round(seconds)} s` :
+    `${Math.floor(seconds / 60)} min ${Math.round(seconds % 60)} s`;
+  const megabytes = bytes / 1e6;
+  return `${time}, about ${megabytes < 10 ? megabytes.toFixed(1) : Math.round(megabytes)} MB`;
 }
 
 videoButton.addEventListener('click', async () => {
   const {keys, frames} = showToRender();
-  if (!frames) return; // not one step yet
   const panel = document.getElementById('rendering');
   const bar = document.getElementById('render-progress');
+  const about = document.getElementById('render-about');
   const percent = document.getElementById('render-percent');
   let cancelled = false;
   document.getElementById('render-cancel').onclick = () => (cancelled = true);
   videoButton.disabled = true;
   bar.max = frames;
   bar.value = 0;
+  about.textContent = '';
   percent.textContent = '0 %';
   panel.hidden = false;
   try {
     await loadVideo();
-    const file = await renderVideo(player, keys, frames, player.sound, (done) => {
-      bar.value = done;
-      percent.textContent = `${Math.floor(100 * done / frames)} %`;
-    }, () => cancelled);
-    if (file) await handOver(file);
+    const video = await renderVideo(player, keys, frames, {
+      sound: player.sound,
+      // Said before the first frame renders. Held in the tab's memory, a
+      // video of over 5 minutes is made only if the visitor wants it.
+      told: (estimate) => {
+        about.textContent = videoLength(estimate);
+        return estimate.streamed || estimate.seconds <= 300 ||
+          confirm(`This browser keeps the video in memory while it renders: ${videoLength(estimate)}. Go on?`);
+      },
+      progress: (done) => {
+        bar.value = done;
+        percent.textContent = `${Math.floor(100 * done / frames)} %`;
+      },
+      cancelled: () => cancelled,
+    });
+    if (video) await handOver(video);
     videoButton.disabled = false;
   } catch (error) {
     if (error.noEncoder) videoUnsupported(error.message);
+    else if (error.name === 'QuotaExceededError') say('The video could not be saved: this device has no room left ' +
+      'for it.', false);
     else say('The video could not be saved: ' + error.message, false);
     videoButton.disabled = Boolean(error.noEncoder);
   } finally {
     panel.hidden = true;
   }
 });
+
+// A video that a tab closed while it rendered leaves its file in the
+// origin's private file system (video_file.js); the next visit removes it.
+async function removeLeftVideos() {
+  const folder = await navigator.storage?.getDirectory?.().catch(() => null);
+  if (!folder?.keys) return;
+  for await (const name of folder.keys()) {
+    if (name.startsWith('firework-show-')) await folder.removeEntry(name).catch(() => {});
+  }
+}
 
 // Full screen shows the firework alone, at the screen's size.
 if (document.fullscreenEnabled && player.requestFullscreen) {

@@ -29,6 +29,7 @@ const showState = {
   played: [], // the burst keys the firework took, with their steps: the show so far
   fragment: showFormat.prefix + showFormat.version + '.', // `played` as written
   full: false, // the show so far no longer fits an address
+  show: [], // the address's show
   playing: 0, // keys of the address's show still to come, 0 when none
   round: [], // the built-in show's keys, while it plays in a loop
   note: null, // (text): the status line's note on the show, '' for none
@@ -48,6 +49,7 @@ function startShow(note) {
     return;
   }
   player.setAttribute('show', show.text);
+  showState.show = show.keys;
   showState.playing = show.keys.length;
   const keys = `${show.keys.length} key${show.keys.length === 1 ? '' : 's'}`;
   if (show.text === builtInShow.text) {
@@ -101,11 +103,15 @@ function recordShowKey({key, step, fromShow}) {
   history.replaceState(history.state, '', fragment);
 }
 
-// The show a video renders: the built-in show's round while it plays, else
-// the keys the firework has taken and the steps it has run so far.
+// The show a video renders: one round of the built-in show while it
+// plays; else the show (the address's while it replays, or what the
+// firework took) from step 0 to `videoTail` steps after its last key, or
+// the first `videoTail` steps where there is none.
+const videoTail = 300;
 function showToRender() {
   if (showState.round.length) return {keys: showState.round, frames: builtInShow.loopSteps};
-  return {keys: showState.played, frames: player.currentStep};
+  const keys = showState.playing ? showState.show : showState.played;
+  return {keys, frames: (keys.length ? keys[keys.length - 1].step : 0) + videoTail};
 }
 
 // The Share button: the browser's own share sheet where there is one

@@ -1,10 +1,11 @@
 // video.js: the show as a video file, frame k the program's step k + 1 at
 // exactly 60 frames a second. Loaded, with mediabunny.js (the muxer, from
 // the npm registry) and burst_sound.js, only when the visitor presses
-// "Save video".
+// "Save video". Where the file goes as it renders is video_file.js's.
 //
-// The live firework goes on while the video renders, so a second one
-// renders it: a <firework-player> at the video's size, paused and out of
+// The video is the show: from step 0 to 300 steps after its last key
+// (show.js's showToRender). The live firework goes on while it renders, so
+// a second one renders it: a <firework-player> at the video's size, paused and out of
 // view, which steps only when
 // the renderer asks. It starts from step 0 and takes the show's keys at
 // their steps, as a replay does; after each step its canvas goes to the
@@ -51,28 +52,52 @@ async function renderFirework(width, height, scale, keys) {
   };
 }
 
+// The video's bits a second at `width` x `height`: 2.9 a pixel, which
+// keeps each particle sharp at 60 frames a second in a picture that is
+// black but for them. Browsers' encoders differ by more than twice in what
+// they make of a quality setting; held to a rate, each makes about as much,
+// so the size can be told before the video renders.
+const videoBitrate = (width, height) => Math.round(2.9 * width * height);
+
+// The length of a video of `frames` frames and about how many bytes it
+// takes at `width` x `height`, with sound if `withSound`: {seconds, bytes}.
+function videoEstimate(frames, width, height, withSound) {
+  const seconds = frames / 60;
+  return {seconds, bytes: seconds * (videoBitrate(width, height) + (withSound ? 96000 : 0)) / 8};
+}
+
 // Renders `frames` frames of `keys` ([{key, step}]) at the size of `player`,
-// the page's <firework-player>, with sound when `withSound`;
-// `progress(done)` hears each frame, and `cancelled()` is asked before
-// each. Resolves to the file, or null if cancelled; fails with `noEncoder`
-// set where the browser has no encoder.
-async function renderVideo(player, keys, frames, withSound, progress, cancelled) {
-  const {Output, Mp4OutputFormat, WebMOutputFormat, BufferTarget, VideoSample, VideoSampleSource, AudioBufferSource,
+// the page's <firework-player>. `options`: `sound`, with the bursts' sound;
+// `told({seconds, bytes, streamed})`, the length and the estimated size,
+// before the first frame renders (false, returned, renders nothing);
+// `progress(done)`, each frame; `cancelled()`, asked before each.
+// Resolves to the video, {file(), remove()} (video_file.js), or null if
+// not rendered; fails with `noEncoder` set where the browser has no
+// encoder. A failed or cancelled render leaves no file behind.
+async function renderVideo(player, keys, frames, {sound: withSound, told, progress, cancelled}) {
+  const {Output, Mp4OutputFormat, WebMOutputFormat, VideoSample, VideoSampleSource, AudioBufferSource,
     QUALITY_VERY_HIGH, getFirstEncodableVideoCodec, getFirstEncodableAudioCodec} = Mediabunny;
   const live = player.shadowRoot.querySelector('canvas');
   const [width, height] = videoSize(live.width, live.height);
   const codec = await getFirstEncodableVideoCodec(['avc', 'vp9', 'vp8'], {width, height});
   if (!codec) throw Object.assign(new Error('it has no H.264, VP9 or VP8 encoder'), {noEncoder: true});
   const mp4 = codec === 'avc';
-  const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: 'in-memory'}) : new WebMOutputFormat(),
-    target: new BufferTarget()});
+  const place = await openVideoFile(mp4 ? 'mp4' : 'webm');
+  if (told({...videoEstimate(frames, width, height, withSound), streamed: place.streamed}) === false) {
+    await place.remove();
+    return null;
+  }
+  // Streamed, the MP4's index goes at its end, where it is known.
+  const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: place.streamed ? false : 'in-memory'}) :
+    new WebMOutputFormat(), target: place.target});
   // Device pixels to a CSS pixel, as the live firework has them.
   const scale = live.width / (live.clientWidth || live.width);
   const firework = await renderFirework(width, height, scale, keys);
+  let done = false;
   try {
     // The encoder's realtime mode looks less far ahead: some 10 % faster in
-    // software, at the same quality setting.
-    const video = new VideoSampleSource({codec, quality: QUALITY_VERY_HIGH, keyFrameInterval: 1,
+    // software, at the same rate.
+    const video = new VideoSampleSource({codec, bitrate: videoBitrate(width, height), keyFrameInterval: 1,
       latencyMode: 'realtime'});
     output.addVideoTrack(video, {frameRate: 60});
     let audio = null;
@@ -100,27 +125,13 @@ async function renderVideo(player, keys, frames, withSound, progress, cancelled)
     }
     await sound;
     await output.finalize();
-    const type = mp4 ? 'video/mp4' : 'video/webm';
-    return new File([output.target.buffer], `firework-show.${mp4 ? 'mp4' : 'webm'}`, {type});
+    done = true;
+    return place;
   } finally {
     firework.close();
-  }
-}
-
-// Hands the file over: to the share sheet on a phone that takes files,
-// else as a download.
-async function handOver(file) {
-  if (matchMedia('(pointer: coarse)').matches && navigator.canShare?.({files: [file]})) {
-    try {
-      await navigator.share({files: [file], title: document.title});
-      return;
-    } catch (error) {
-      if (error.name === 'AbortError') return;
+    if (!done) {
+      await output.cancel().catch(() => {});
+      await place.remove();
     }
   }
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(file);
-  link.download = file.name;
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
 }
