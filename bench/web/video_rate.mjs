@@ -50,20 +50,25 @@ async function render(browser, fragment, width, withSound, frames = null) {
     await page.waitForFunction(() => !document.getElementById('sound').disabled, {timeout: 10000, polling: 100});
     await page.click('#sound');
   }
-  const result = await page.evaluate(async (sound, wanted) => {
+  // Started in the page and waited for by time: a long video takes longer
+  // than the driver waits for one call.
+  await page.evaluate((sound, wanted) => {
     if (wanted) window.fireworkProbe.release(wanted - window.fireworkProbe.steps);
     const show = showToRender();
     const count = wanted ?? show.frames;
     const start = performance.now();
-    await loadVideo();
-    const video = await renderVideo(player, show.keys, count, {sound, told: () => true, progress: () => {},
-      cancelled: () => false});
-    const seconds = (performance.now() - start) / 1000;
-    const file = await video.file();
-    window.finished = video;
-    const canvas = window.fireworkProbe.canvas();
-    return {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`, frames: count};
+    window.rendered = loadVideo().then(() => renderVideo(player, show.keys, count, {sound, told: () => true,
+      progress: () => {}, cancelled: () => false})).then(async (video) => {
+      const seconds = (performance.now() - start) / 1000;
+      const file = await video.file();
+      window.finished = video;
+      const canvas = window.fireworkProbe.canvas();
+      window.result = {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`,
+        frames: count};
+    });
   }, withSound, frames);
+  await page.waitForFunction(() => window.result, {timeout: 0, polling: 1000});
+  const result = await page.evaluate(() => window.result);
   result.megabytes = rendererMegabytes();
   await page.evaluate(() => window.finished.remove());
   await page.close();

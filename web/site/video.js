@@ -55,15 +55,34 @@ async function renderFirework(width, height, scale, keys) {
 // The video's bits a second at `width` x `height`: 2.9 a pixel, which
 // keeps each particle sharp at 60 frames a second in a picture that is
 // black but for them. Browsers' encoders differ by more than twice in what
-// they make of a quality setting; held to a rate, each makes about as much,
-// so the size can be told before the video renders.
+// they make of a quality setting; held to a rate, each makes about as much.
 const videoBitrate = (width, height) => Math.round(2.9 * width * height);
 
-// The length of a video of `frames` frames and about how many bytes it
-// takes at `width` x `height`, with sound if `withSound`: {seconds, bytes}.
-function videoEstimate(frames, width, height, withSound) {
-  const seconds = frames / 60;
-  return {seconds, bytes: seconds * (videoBitrate(width, height) + (withSound ? 96000 : 0)) / 8};
+// Resolves once the page's waiting tasks have had their turn, without the
+// few milliseconds a timer of 0 can cost.
+const yieldToPage = () => globalThis.scheduler?.yield?.() ?? new Promise((resolve) => {
+  const channel = new MessageChannel();
+  channel.port1.onmessage = resolve;
+  channel.port2.postMessage(null);
+});
+
+// The length of a video of `frames` frames of `keys` at `width` x `height`,
+// with sound if `withSound`, and about how many bytes it takes, for the
+// visitor to know before it renders: {seconds, bytes}. A second within
+// 600 steps of a burst (the start-up burst's too) takes some 60 KB, or the
+// rate where that is less; once the particles have faded, a dark second
+// takes some 1 KB; the sound some 12 KB a second.
+function videoEstimate(keys, frames, width, height, withSound) {
+  const shown = 600;
+  let lit = 0, covered = 0;
+  for (const start of [0, ...keys.map(({step}) => step)]) {
+    const end = Math.min(frames, start + shown);
+    lit += Math.max(0, end - Math.max(start, covered));
+    covered = Math.max(covered, end);
+  }
+  const litRate = Math.min(videoBitrate(width, height) / 8, 60000);
+  return {seconds: frames / 60,
+    bytes: (lit * litRate + (frames - lit) * 1000 + (withSound ? frames * 12000 : 0)) / 60};
 }
 
 // Renders `frames` frames of `keys` ([{key, step}]) at the size of `player`,
@@ -83,7 +102,7 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
   if (!codec) throw Object.assign(new Error('it has no H.264, VP9 or VP8 encoder'), {noEncoder: true});
   const mp4 = codec === 'avc';
   const place = await openVideoFile(mp4 ? 'mp4' : 'webm');
-  if (told({...videoEstimate(frames, width, height, withSound), streamed: place.streamed}) === false) {
+  if (told({...videoEstimate(keys, frames, width, height, withSound), streamed: place.streamed}) === false) {
     await place.remove();
     return null;
   }
@@ -122,6 +141,10 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
       await video.add(sample);
       sample.close();
       progress(k + 1);
+      // The page's own tasks (the progress shown, Cancel, the live
+      // firework) run between frames: an encoder that keeps up would
+      // otherwise hold them off for the whole render.
+      await yieldToPage();
     }
     await sound;
     await output.finalize();
