@@ -50,8 +50,8 @@ async function render(browser, fragment, width, withSound, frames = null) {
     await page.waitForFunction(() => !document.getElementById('sound').disabled, {timeout: 10000, polling: 100});
     await page.click('#sound');
   }
-  // Started in the page and waited for by time: a long video takes longer
-  // than the driver waits for one call.
+  // Started in the page and asked after every 2 s: a long video takes
+  // longer than the driver waits for one call.
   await page.evaluate((sound, wanted) => {
     if (wanted) window.fireworkProbe.release(wanted - window.fireworkProbe.steps);
     const show = showToRender();
@@ -67,8 +67,8 @@ async function render(browser, fragment, width, withSound, frames = null) {
         frames: count};
     });
   }, withSound, frames);
-  await page.waitForFunction(() => window.result, {timeout: 0, polling: 1000});
-  const result = await page.evaluate(() => window.result);
+  let result;
+  while (!(result = await page.evaluate(() => window.result))) await new Promise((resolve) => setTimeout(resolve, 2000));
   result.megabytes = rendererMegabytes();
   await page.evaluate(() => window.finished.remove());
   await page.close();
