@@ -25,7 +25,7 @@
 //   control's, as the page expects; they reach the program otherwise. Tab
 //   reaches the program and still moves the focus. x and y are the
 //   pointer's last place on the canvas, in its pixels. Keys are heard on
-//   Module.keyTarget, or on the whole window without one;
+//   Module.keyTarget, the element that holds the window;
 //   Module.typeKey(code) hands the program a key's code directly.
 // - The reshape handler: the window is the canvas, sized by the page. Its
 //   drawing buffer follows the canvas's displayed size in device pixels (CSS
@@ -84,7 +84,7 @@ mergeInto(LibraryManager.library, {
 
     // The program has ended: no more frames, keys or sizes reach it.
     stop: function() {
-      (Module['keyTarget'] || window).removeEventListener('keydown', Glut.onKeydown, true);
+      Module['keyTarget'].removeEventListener('keydown', Glut.onKeydown, true);
       Module['canvas'].removeEventListener('pointermove', Glut.onPointerMove);
       if (Glut.sizeObserver) Glut.sizeObserver.disconnect();
       Glut.stopAnimation();
@@ -264,7 +264,7 @@ mergeInto(LibraryManager.library, {
     Module['end'] = function() {
       if (Glut.running) Glut.stop();
     };
-    (Module['keyTarget'] || window).addEventListener('keydown', Glut.onKeydown, true);
+    Module['keyTarget'].addEventListener('keydown', Glut.onKeydown, true);
     Glut.resize(Module['canvas'].width, Module['canvas'].height);
     Glut.observeCanvasSize();
     if (Glut.idleFunc) {

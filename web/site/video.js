@@ -130,10 +130,7 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
     // frames rather than before them.
     const sound = audio && renderSound(keys, frames).then((buffer) => audio.add(buffer));
     for (let k = 0; k < frames; ++k) {
-      if (cancelled()) {
-        await output.cancel();
-        return null;
-      }
+      if (cancelled()) return null; // cancelled and removed below
       firework.step(); // step k + 1, drawn now ...
       // ... and taken at once
       const sample = new VideoSample(new VideoFrame(firework.canvas, {timestamp: 0}), {timestamp: k / 60,
