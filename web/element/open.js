@@ -13,14 +13,24 @@
 
   // Every firework of the page runs its own instance of one WebAssembly
   // module, compiled once: the factory's WebAssembly.instantiate is this
-  // one, which compiles the module's bytes the first time only.
+  // one, which compiles the module's bytes the first time only. A compile
+  // or an instance the browser refuses (a Content-Security-Policy without
+  // 'wasm-unsafe-eval', say) goes to the starting program's onAbort,
+  // `starting` when the factory was called, and the factory's own promise
+  // is left unsettled, its start answered there.
   let compiled = null;
+  let starting = null;
   const WebAssembly = Object.create(globalThis.WebAssembly, {
     instantiate: {
       value: (bytes, imports) => {
+        const program = starting;
         compiled ??= globalThis.WebAssembly.compile(bytes);
         return compiled.then((module) => globalThis.WebAssembly.instantiate(module, imports)
-          .then((instance) => ({module, instance})));
+          .then((instance) => ({module, instance})))
+          .catch((reason) => {
+            program?.onAbort?.(reason);
+            return new Promise(() => {});
+          });
       },
     },
   });

@@ -10,16 +10,27 @@
 // An element out of view (IntersectionObserver), or in a hidden tab, runs
 // no steps and draws nothing, and goes on from the same step when it is
 // seen again. A lost context holds every firework still; when it returns
-// each goes on from its step. Going back in a show starts a fresh program
-// and runs it quietly (nothing drawn) to the step before the one asked
-// for, which it draws: the frames are the same whichever way a step is
-// reached.
+// each goes on from its step. A paused element asks for no animation
+// frames.
+//
+// Seeking works as a video's keyframes do: while a show runs, and ahead of
+// it while the page is idle, the element keeps snapshots of the program's
+// state (program_state.cpp) every snapshotSpacing steps. A seek restores
+// the nearest one before the step asked for, runs the show's particle
+// arithmetic alone up to the step before it, and draws that step: the
+// frames are the same whichever way a step is reached. A long seek runs in
+// slices between the page's other tasks; a later seek, pause() or the
+// element's removal stops it.
+//
+// Every property and method may be used before the element is defined or
+// connected: what they ask for is done once its program runs.
 //
 // Attributes, each with a property of the same meaning: show, autoplay,
 // loop, speed, controls, keys, transparent, sound, label. Methods: play(),
 // pause(), step(), seek(n), burst(key). Properties: currentStep, paused,
-// recorded, output. Events: ready, play, pause, burst, loop, ended, error,
-// webglcontextlost, webglcontextrestored.
+// recorded, output. Events: ready, play, pause, seeking, seeked, burst,
+// loop, ended, error (detail: message, fatal), webglcontextlost,
+// webglcontextrestored.
 // docs/embed.md tells how to use it.
 
   // One WebGL context for all the page's fireworks, made when the first
@@ -144,6 +155,19 @@
   const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
   const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
   const afterLastKey = 120; // steps a looping show runs after its last key
+  const maxStep = 5184000; // the furthest seek: 24 hours of steps
+  // A snapshot of the program's state (48,000 bytes) every so many steps of
+  // a show: 2.9 MB for ten minutes, and at most 599 steps of arithmetic
+  // (a few milliseconds) from a snapshot to the step before any step.
+  const snapshotSpacing = 600;
+  const seekSlice = 8; // milliseconds of a long seek before the page's other tasks run
+  // The next task, after the page's own, without a timer's clamping.
+  const nextTask = (callback) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = callback;
+    channel.port2.postMessage(null);
+  };
+  const idleTask = (callback) => (window.requestIdleCallback ? requestIdleCallback(callback) : setTimeout(callback, 0));
   const burstTitles = {w: 'upwards', s: 'pulled down', a: 'pulled left', d: 'to the right',
     z: 'pulled away from you', c: 'pulled toward you', r: 'regenerate'};
 
@@ -185,7 +209,6 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #picture;
     #canvas;
     #program = null; // the running program's Module
-    #starting = null; // resolves when the program runs
     #lines = []; // what the program said on standard error
     #output = ''; // what it wrote on standard output
     #show = []; // the show's keys: [{key, step}]
@@ -193,16 +216,23 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #next = 0; // the next of them to type
     #played = []; // the burst keys the program took: the show so far
     #steps = 0; // steps the program has run
+    #offShow = false; // a key the show did not type has acted since the last restore
+    #snapshots = new Map(); // the show's state every snapshotSpacing steps: step => {pool, random}
+    #seekRequest = null; // the seek under way: {target, resolve, reject, begun}
+    #seekSliced = false; // a seek's next slice is waiting for its task
+    #drawing = false; // the seek's own step, drawn
+    #building = false; // snapshots ahead of play are being made between tasks
     #paused = true;
+    #pausedChosen = false; // play() or pause() was called: autoplay no longer decides
     #speed = 1;
     #loop = null; // null, 'show' (after the show's last key) or a number of steps
     #inView = false;
     #typing = false; // the show itself is typing a key
-    #quiet = false; // running steps towards a seek, drawing none
-    #waiting = []; // bursts asked for before the program runs
+    #waiting = []; // bursts asked for before the program runs or while it seeks
     #readied = false; // the first frame was drawn
     #connections = 0;
     #ended = false; // ESC or a failure ended the program
+    #broken = false; // a failure ended it: it cannot run here
     #setting = false; // an attribute is being set back
 
     constructor() {
@@ -236,12 +266,13 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#picture.setAttribute('aria-label', this.label);
       if (this.#program || this.#ended) return; // moved within the page
       surface.count(this, true);
+      followSound();
       watchView(this, (inView) => {
         this.#inView = inView;
         if (this.#program?.hold) this.#program.hold(!inView);
         else if (this.#program) this.#program.held = !inView;
       });
-      this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
+      if (!this.#pausedChosen) this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
       this.#showPaused();
       this.#start();
       surface.make(windowBuffers);
@@ -253,16 +284,18 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       queueMicrotask(() => {
         if (this.isConnected || connection !== this.#connections) return;
         unwatchView(this);
+        this.#abortSeek();
         this.#stop();
-        this.#ended = this.#readied = false;
+        this.#ended = this.#broken = this.#readied = false;
         surface.count(this, false);
+        followSound();
       });
     }
 
     attributeChangedCallback(name, old, value) {
       if (this.#setting || old === value) return;
       if (name === 'show') {
-        if (this.#program) this.#restart(); // started, it reads the show
+        if (this.#program?.setSteps) this.#changeShow(); // started, it reads the show
       } else if (name === 'loop') {
         const steps = Number(value);
         if (value === null || value === '') this.#loop = value === null ? null : 'show';
@@ -324,8 +357,9 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     get currentStep() {
       return this.#steps;
     }
+    // A seek; a bad step is said in an error event, as a bad attribute is.
     set currentStep(step) {
-      this.seek(step);
+      this.seek(step).catch((error) => error.name === 'AbortError' || this.#fail(error.message, false));
     }
     // The show so far, as the show attribute and the page's address hold it.
     get recorded() {
@@ -337,38 +371,47 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     }
 
     play() {
+      this.#pausedChosen = true;
       this.#setPaused(false);
+      this.#program?.wake?.();
     }
+    // Pauses, and stops a seek that is under way where it has got to.
     pause() {
+      this.#pausedChosen = true;
       this.#setPaused(true);
+      if (this.#seekRequest?.begun && this.#program?.stepOnce) {
+        this.#abortSeek();
+        this.#drawStep();
+      }
     }
     // One step, while paused.
     step() {
       if (this.#paused) this.#program?.stepOnce?.();
     }
-    // Step `step` of the show, drawn, as if played to there. Resolves when
-    // it is on the canvas.
-    async seek(step) {
-      step = Number(step);
-      if (!Number.isInteger(step) || step < 0) throw new RangeError(`seek takes a step of 0 or more, not ${step}`);
-      if (step < this.#steps || !this.#program?.stepOnce) this.#restart();
-      await this.#starting;
-      const program = this.#program;
-      if (!program?.stepOnce) return;
-      this.#quiet = program.quiet = true;
-      for (let before = -1; this.#steps < step - 1 && this.#steps !== before;) {
-        before = this.#steps;
-        program.stepOnce();
+    // Step `step` of the show, drawn, as if played to there: from the
+    // nearest snapshot before it, the show's arithmetic alone up to the step
+    // before, then that step drawn. Resolves once it is on the canvas;
+    // rejects with an AbortError when a later seek, pause() or the element's
+    // removal comes first. Called before the element runs, it lands once
+    // it does.
+    seek(step) {
+      const target = Number(step);
+      if (!Number.isInteger(target) || target < 0 || target > maxStep) {
+        return Promise.reject(new RangeError(`seek takes a whole step from 0 to ${maxStep}, not ${step}`));
       }
-      this.#quiet = program.quiet = false;
-      if (this.#steps < step) program.stepOnce();
+      this.#abortSeek();
+      return new Promise((resolve, reject) => {
+        this.#seekRequest = {target, resolve, reject, begun: false};
+        this.dispatchEvent(new Event('seeking'));
+        queueMicrotask(() => this.#seekOn());
+      });
     }
     // Burst `key` (one of w s a d z c r), taken at the next step.
     burst(key) {
       if (typeof key !== 'string' || key.length !== 1 || !showFormat.burstKeys.includes(key)) {
         throw new RangeError(`burst takes one of w s a d z c r, not ${JSON.stringify(key)}`);
       }
-      if (this.#program?.typeKey) this.#program.typeKey(key.charCodeAt(0));
+      if (this.#program?.typeKey && !this.#seekRequest) this.#program.typeKey(key.charCodeAt(0));
       else if (!this.#ended) this.#waiting.push(key);
     }
 
@@ -392,23 +435,42 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#setting = false;
       this.#fail(why, false);
     }
-    #fail(message, fallBack) {
-      if (fallBack) {
+    // `fatal`: the firework cannot run, and the element's children show
+    // in its place; otherwise the input was refused and nothing changed.
+    #fail(message, fatal) {
+      if (fatal) {
         this.#picture.hidden = true;
         this.#root.querySelector('[part=fallback]').hidden = false;
       }
-      this.dispatchEvent(new CustomEvent('error', {detail: {message}}));
+      this.dispatchEvent(new CustomEvent('error', {detail: {message, fatal}}));
     }
 
     // The show attribute, read when its text is new: a loop's fresh start
     // neither reads it again nor says again that it cannot be read.
+    // Returns the first step whose keys changed (Infinity for none).
     #readShow() {
       const text = this.getAttribute('show') ?? '';
-      if (text === this.#showText) return;
+      if (text === this.#showText) return Infinity;
       this.#showText = text;
       const show = text ? readShow(text) : {keys: []};
       if (show.error) this.#fail(`The show could not be read: ${show.error}.`, false);
-      this.#show = show.keys ?? [];
+      const [old, keys] = [this.#show, show.keys ?? []];
+      let same = 0;
+      while (same < keys.length && same < old.length && keys[same].key === old[same].key &&
+             keys[same].step === old[same].step) ++same;
+      this.#show = keys;
+      return Math.min(keys[same]?.step ?? Infinity, old[same]?.step ?? Infinity);
+    }
+    // A new show starts the run over; the snapshots before its first
+    // changed key still hold, so a seek to an edit late in a long show
+    // costs no more than any other.
+    #changeShow() {
+      const changedAt = this.#readShow();
+      for (const step of this.#snapshots.keys()) if (step > changedAt) this.#snapshots.delete(step);
+      this.#restore(0);
+      if (this.#seekRequest) this.#seekRequest.begun = false;
+      this.#program.wake();
+      this.#buildAhead();
     }
 
     // The program, started afresh at step 0 with the show from its start.
@@ -417,6 +479,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#next = 0;
       this.#played = [];
       this.#steps = 0;
+      this.#offShow = false;
       this.#lines = [];
       this.#output = '';
       const box = this.getBoundingClientRect();
@@ -430,6 +493,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         print: (text) => (this.#output += text + '\n'),
         printErr: (text) => this.#lines.push(text),
         onExit: (status) => this.#exited(program, status),
+        onAbort: (reason) => this.#aborted(program, reason),
         beforeStep: (steps) => this.#beforeStep(program, steps),
         onKey: (code, steps) => this.#taken(program, code, steps),
         paused: this.#paused,
@@ -437,13 +501,21 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         held: !this.#inView,
       };
       this.#program = program;
+      starting = program;
       // A program the element let go of while it started ends as it comes.
-      this.#starting = fireworkProgram(program).then(() => program === this.#program || program.end?.());
+      fireworkProgram(program).then(() => {
+        if (program !== this.#program) program.end?.();
+        else if (program.setSteps) {
+          this.#snapshot(0);
+          this.#seekOn();
+          this.#buildAhead();
+        }
+      });
+      starting = null;
     }
     #stop() {
       this.#program?.end?.();
       this.#program = null;
-      this.#starting = null;
     }
     #restart() {
       this.#stop();
@@ -452,24 +524,138 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#start();
     }
 
+    // The program's state now, kept in the show's snapshots unless a key
+    // the show did not type has acted.
+    #snapshot(step) {
+      if (this.#offShow || this.#snapshots.has(step)) return;
+      const {state} = this.#program;
+      this.#snapshots.set(step, {pool: state.pool().slice(), random: state.random()});
+    }
+    // The latest snapshot at or before `step`; the one at step 0 is always kept.
+    #nearest(step) {
+      let at = step - (step % snapshotSpacing);
+      while (!this.#snapshots.has(at)) at -= snapshotSpacing;
+      return at;
+    }
+    // The program and the show's place as they were at the snapshot of `step`.
+    #restore(step) {
+      const {pool, random} = this.#snapshots.get(step);
+      this.#putBack({pool, random, steps: step, next: this.#show.filter((key) => key.step < step).length,
+        played: null, offShow: false});
+    }
+    #putBack({pool, random, steps, next, played, offShow}) {
+      const {state} = this.#program;
+      state.pool().set(pool);
+      state.setRandom(random);
+      this.#program.setSteps(steps);
+      this.#steps = steps;
+      this.#next = next;
+      this.#played = played ?? this.#show.slice(0, next);
+      this.#offShow = offShow;
+    }
+    // Runs the show on from the program's state toward `goal` steps, the
+    // particle arithmetic alone, until `deadline`; keeps a snapshot at every
+    // multiple of snapshotSpacing it passes or reaches. True once at the goal.
+    #runQuietly(goal, deadline) {
+      const {state} = this.#program;
+      let steps = this.#steps;
+      if (steps % snapshotSpacing === 0) this.#snapshot(steps);
+      while (steps < goal) {
+        for (; this.#next < this.#show.length && this.#show[this.#next].step <= steps; ++this.#next) {
+          const {key} = this.#show[this.#next];
+          state.type(key.charCodeAt(0));
+          this.#played.push({key, step: steps});
+        }
+        const nextKey = this.#show[this.#next]?.step ?? Infinity;
+        const until = Math.min(goal, nextKey, steps - (steps % snapshotSpacing) + snapshotSpacing, steps + 100);
+        state.advance(until - steps);
+        this.#steps = steps = until;
+        if (steps % snapshotSpacing === 0) this.#snapshot(steps);
+        if (performance.now() > deadline) break;
+      }
+      this.#program.setSteps(steps);
+      return steps >= goal;
+    }
+
+    // The seek under way, a slice of it: at most seekSlice milliseconds of
+    // steps, then the page's other tasks, then on. It waits for a program
+    // that has not started.
+    #seekOn() {
+      const request = this.#seekRequest;
+      const program = this.#program;
+      if (!request || this.#seekSliced) return;
+      if (!program?.setSteps) {
+        if (!program && this.#ended && !this.#broken && this.isConnected) this.#restart(); // ended by ESC
+        return;
+      }
+      const goal = Math.max(0, request.target - 1);
+      if (!request.begun) {
+        request.begun = true;
+        const nearest = this.#nearest(goal);
+        if (this.#offShow || this.#steps > goal || this.#steps < nearest) this.#restore(nearest);
+      }
+      if (!this.#runQuietly(goal, performance.now() + seekSlice)) {
+        this.#seekSliced = true;
+        nextTask(() => {
+          this.#seekSliced = false;
+          this.#seekOn();
+        });
+        return;
+      }
+      this.#seekRequest = null;
+      if (request.target > 0) this.#drawStep();
+      else program.wake(); // step 0 is drawn by the next frame, as at the start
+      request.resolve();
+      this.dispatchEvent(new Event('seeked'));
+      this.#buildAhead();
+    }
+    #drawStep() {
+      this.#drawing = true;
+      this.#program.stepOnce();
+      this.#drawing = false;
+    }
+    #abortSeek() {
+      const request = this.#seekRequest;
+      this.#seekRequest = null;
+      request?.reject(new DOMException('The seek was stopped before it reached its step.', 'AbortError'));
+    }
+
+    // Snapshots of the show up to one spacing past its last key, made a
+    // slice at a time while the page has nothing else to do, so that a seek
+    // anywhere in it runs from one nearby. The run's own state is put back
+    // after each slice.
+    #buildAhead() {
+      if (this.#building) return;
+      this.#building = true;
+      idleTask(() => {
+        this.#building = false;
+        const program = this.#program;
+        const end = Math.min(maxStep, (this.#show.at(-1)?.step ?? 0) + snapshotSpacing);
+        const from = program?.setSteps && !this.#seekRequest ? this.#nearest(end) : end;
+        if (from + snapshotSpacing > end) return;
+        const {state} = program;
+        const kept = {pool: state.pool().slice(), random: state.random(), steps: this.#steps, next: this.#next,
+          played: this.#played, offShow: this.#offShow};
+        this.#restore(from);
+        this.#runQuietly(end, performance.now() + seekSlice);
+        this.#putBack(kept);
+        this.#buildAhead();
+      });
+    }
+
     #beforeStep(program, steps) {
-      if (program !== this.#program) return false;
-      if (!this.#quiet && this.#loop !== null) {
+      if (program !== this.#program || (this.#seekRequest && !this.#drawing)) return false;
+      if (!this.#drawing && this.#loop !== null) {
         const last = this.#show.length ? this.#show[this.#show.length - 1].step : 0;
         if (steps >= (this.#loop === 'show' ? last + afterLastKey : this.#loop)) {
-          // Once, however many steps are asked for before it starts over.
-          if (!program.looped) {
-            program.looped = true;
-            queueMicrotask(() => {
-              this.#restart();
-              this.dispatchEvent(new Event('loop'));
-            });
-          }
-          return false;
+          this.#restore(0);
+          steps = 0;
+          queueMicrotask(() => this.dispatchEvent(new Event('loop')));
         }
       }
+      if (steps % snapshotSpacing === 0) this.#snapshot(steps);
       this.#steps = steps + 1;
-      if (!this.#readied && !this.#quiet) {
+      if (!this.#readied) {
         this.#readied = true;
         queueMicrotask(() => this.dispatchEvent(new Event('ready')));
       }
@@ -488,8 +674,10 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       const key = String.fromCharCode(code);
       if (program !== this.#program || !showFormat.burstKeys.includes(key)) return;
       this.#played.push({key, step: steps});
-      if (!this.#typing) this.#next = this.#show.length;
-      if (this.#quiet) return;
+      if (!this.#typing) {
+        this.#next = this.#show.length;
+        this.#offShow = true;
+      }
       if (this.hasAttribute('sound')) soundBurst(key);
       this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps, fromShow: this.#typing}}));
     }
@@ -498,12 +686,23 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (program !== this.#program) return;
       this.#program = null;
       this.#ended = true;
+      this.#abortSeek();
       if (status === 0) { // ESC
         this.dispatchEvent(new Event('ended'));
         return;
       }
+      this.#broken = true;
       const message = surface.gl ? this.#lines.join(' ') || `The firework stopped with status ${status}.` : noWebglLine;
       this.#fail(message, true);
+    }
+    // A failure inside the program, or WebAssembly the browser refused.
+    #aborted(program, reason) {
+      if (program !== this.#program) return;
+      this.#program = null;
+      this.#ended = this.#broken = true;
+      this.#abortSeek();
+      program.end?.();
+      this.#fail(`The firework ${this.#readied ? 'stopped' : 'could not start'}: ${reason?.message ?? reason}`, true);
     }
 
     // Space and "." are the element's own, as on the page; a key typed on

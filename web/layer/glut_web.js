@@ -10,13 +10,15 @@
 //   one, the display handler runs once, for the first frame.
 // - The page sets the pace, which a desktop's GLUT leaves to the machine:
 //   while Module.paused is true no step runs (the first frame is drawn all
-//   the same) and the canvas keeps its last picture; Module.framesPerStep
+//   the same) and the canvas keeps its last picture, and no animation
+//   frame is asked for until Module.wake(); Module.framesPerStep
 //   (1 when unset) runs one step every so many animation frames, for slow
 //   motion; Module.stepOnce() runs one step at once. The steps are the same
 //   at any pace: only when they run changes. While Module.held is true
 //   there is no animation at all, not even the first frame: for a window
 //   out of view; Module.hold(held) sets it and starts or stops the
-//   animation.
+//   animation. Module.setSteps(n) sets the steps run, for a page that
+//   has restored the program's state (runtime_web.js, Module.state).
 // - The keyboard handler gets the character a key types, as GLUT gives it
 //   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
 //   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
@@ -73,12 +75,17 @@ mergeInto(LibraryManager.library, {
     controlKeys: {'Backspace': 8, 'Tab': 9, 'Enter': 13, 'Escape': 27, 'Delete': 127},
 
     // Calls into the program, which may end there: exit() unwinds its
-    // stack (see proc_exit), and what follows the call is not run.
+    // stack (see proc_exit), and what follows the call is not run. A
+    // failure inside (a trap, an exception from WebGL) ends the program and
+    // goes to Module.onAbort where the page sets it.
     call: function(enterProgram) {
       try {
         enterProgram();
       } catch (e) {
-        if (e !== 'unwind') throw e;
+        if (e === 'unwind') return;
+        if (!Module['onAbort']) throw e;
+        if (Glut.running) Glut.stop();
+        Module['onAbort'](e);
       }
     },
 
@@ -99,9 +106,12 @@ mergeInto(LibraryManager.library, {
       ++Glut.steps;
     },
 
+    // Paused, the animation sleeps: no frame is asked for until
+    // Module.wake() (play, a seek) asks again.
     tick: function() {
-      Glut.frameRequest = requestAnimationFrame(Glut.tick);
+      Glut.frameRequest = 0;
       if (Glut.steps > 0 && Module['paused']) return;
+      Glut.frameRequest = requestAnimationFrame(Glut.tick);
       if (++Glut.framesWaited < (Module['framesPerStep'] || 1)) return;
       Glut.framesWaited = 0;
       Glut.step(Glut.idleFunc);
@@ -256,6 +266,9 @@ mergeInto(LibraryManager.library, {
     Module['typeKey'] = function(code) {
       if (Glut.running && Glut.keyboardFunc) Glut.typeKey(code);
     };
+    Module['wake'] = Glut.startAnimation;
+    // The steps run, set where the page has restored the program's state.
+    Module['setSteps'] = function(steps) { Glut.steps = steps; };
     Module['hold'] = function(held) {
       Module['held'] = held;
       if (held) Glut.stopAnimation();

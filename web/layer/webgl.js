@@ -26,10 +26,6 @@
 // state by webglRestore() from what gl_web.cpp keeps, and the caller hears
 // that it can go on.
 //
-// While Module.quiet is true nothing is drawn or shown, though every state
-// still reaches the context: a firework catching up to a step runs the
-// steps before it that way.
-//
 // Limits: WebGL 1; texture unit 0.
 
 mergeInto(LibraryManager.library, {
@@ -126,9 +122,7 @@ mergeInto(LibraryManager.library, {
   webglClearDepth__deps: ['$WebGL'],
   webglClearDepth: function(depth) { WebGL.use().clearDepth(depth); },
   webglClear__deps: ['$WebGL'],
-  webglClear: function(mask) {
-    if (!Module['quiet']) WebGL.use().clear(mask);
-  },
+  webglClear: function(mask) { WebGL.use().clear(mask); },
   webglViewport__deps: ['$WebGL'],
   webglViewport: function(x, y, width, height) { WebGL.use().viewport(x, y, width, height); },
   webglCapability__deps: ['$WebGL'],
@@ -156,7 +150,6 @@ mergeInto(LibraryManager.library, {
   },
   webglDraw__deps: ['$WebGL'],
   webglDraw: function(vertices, count, modelView, projection, textured) {
-    if (Module['quiet']) return;
     var gl = WebGL.use();
     var objects = WebGL.objects();
     // The buffer is made once at the batch's size and filled again each
@@ -176,6 +169,6 @@ mergeInto(LibraryManager.library, {
   },
   webglSwap__deps: ['$WebGL'],
   webglSwap: function() {
-    if (!Module['quiet']) Module['surface'].present(WebGL, Module['canvas']);
+    Module['surface'].present(WebGL, Module['canvas']);
   },
 });
