@@ -6,7 +6,8 @@
 // a decaying envelope, placed left or right; r, which brings every particle
 // back, adds a low thump. A burst's sound depends on its key alone, so the
 // same show always sounds the same, live or rendered offline for a video.
-// The page (sound.js) and <firework-player> play it.
+// <firework-player> plays it live, and the site's video (video.js) renders it
+// offline.
 // Limits: no crackle as particles flash back.
 'use strict';
 

@@ -6,10 +6,10 @@
 // usage: node a11y_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openCanvas, audit} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas, audit, closeAll} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
-const {check, finish, can} = checkList('a11y');
+const {check, finishClean, can} = checkList('a11y');
 const errors = [];
 const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
@@ -43,9 +43,6 @@ try {
   }
   await page.close();
 } finally {
-  await browser.close();
-  server.close();
+  await closeAll(browser, server);
 }
-
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

@@ -8,20 +8,17 @@
 //   ELEMENT is the folder that holds firework-player.js.
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas, audit, pictureHash} from './browser.mjs';
+import {launchBrowser, checkList, openPage, openCanvas, audit, pictureHash, serveElementPages, closeAll}
+  from './browser.mjs';
 
 const [site, element] = process.argv.slice(2);
-const {check, finish, can} = checkList('element');
+const {check, finishClean, can} = checkList('element');
 const errors = [];
 
 // The pages, each a few lines of HTML around the element, in a folder with
 // the element's file and the site.
-const root = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-element-'));
-fs.cpSync(path.resolve(site), path.join(root, 'site'), {recursive: true});
-fs.copyFileSync(path.join(element, 'firework-player.js'), path.join(root, 'firework-player.js'));
-const pages = {
+const {server, folder, address} = await serveElementPages(element, {
   // As wide as the site's canvas in openCanvas's window, 12 pixels a side.
   exact: '<firework-player autoplay show="1.RAkDp" style="width: 100%"></firework-player>',
   api: '<firework-player show="1.RAkDp" controls keys label="Launch" style="width: 480px">' +
@@ -32,25 +29,21 @@ const pages = {
   controls: '<h1>Shows</h1>' + ['1.RA1eA', '1.WS1eD', '1.CZ1eR'].map((show, i) => `<firework-player show="${show}" ` +
     `controls keys label="Show ${i + 1}" style="width: 400px"></firework-player>`).join(''),
   transparent: '<style>body { background: rgb(40, 80, 120) }</style>' +
-    '<firework-player autoplay transparent style="width: 400px"></firework-player><p id="under">under</p>',
+    '<firework-player autoplay transparent style="width: 400px"></firework-player><p id="under">under</p>' +
+    '<firework-player transparent controls loop show="1.RA1" style="width: 400px"></firework-player>',
   away: '<div style="height: 3000px"></div><firework-player autoplay style="width: 400px"></firework-player>',
-};
-for (const [name, body] of Object.entries(pages)) {
-  fs.writeFileSync(path.join(root, `${name}.html`), `<!doctype html><html lang="en"><head><meta charset="utf-8">
-<title>${name}</title><link rel="icon" href="data:,"><style>body { margin: 0; padding: 0 12px }</style>
-<script type="module" src="firework-player.js"></script></head><body>${body}</body></html>`);
-}
-const server = await serveFolder(root);
-const address = (page) => `http://127.0.0.1:${server.address().port}/${page}`;
-
+});
+fs.cpSync(path.resolve(site), path.join(folder, 'site'), {recursive: true});
 
 // Installed before the page: the events of every element and the WebGL
 // contexts made and lost.
 function recordEvents() {
   window.fireworkEvents = [];
-  window.fireworkContexts = {made: 0, lost: 0, restored: 0, released: 0, last: null};
+  window.fireworkContexts = {made: 0, lost: 0, restored: 0, released: 0, last: null, compiled: 0};
+  const compile = WebAssembly.compile;
+  WebAssembly.compile = (...rest) => ++window.fireworkContexts.compiled && compile.apply(WebAssembly, rest);
   for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'ended', 'error', 'webglcontextlost',
-    'webglcontextrestored']) {
+    'webglcontextrestored', 'seeking', 'seeked']) {
     document.addEventListener(type, (event) => {
       if (event.target.localName === 'firework-player') {
         window.fireworkEvents.push(event.detail ? {type, ...event.detail} : {type});
@@ -179,6 +172,38 @@ try {
       /speed/.test(badEvents[0]) && /loop/.test(badEvents[1]) &&
       badEvents[2] === 'The show could not be read: key 2, Q, is not a burst key (W S A D Z C R).' && runsOn,
     `${JSON.stringify(bad)} ${JSON.stringify(badEvents)}`);
+
+  // Its controls bar, clicked; over the page (transparent) it still takes
+  // clicks; without a label it is named "Firework"; a bare loop starts over
+  // 120 steps after the show's last key.
+  const bar = await api.evaluate(async () => {
+    const player = document.querySelector('firework-player');
+    const press = (selector) => player.shadowRoot.querySelector(`[part=controls] ${selector}`).click();
+    const from = window.fireworkProbe.steps;
+    Object.assign(player, {loop: true, show: '1.RA1', transparent: true});
+    player.removeAttribute('label');
+    player.play();
+    await new Promise((resolve) => {
+      player.addEventListener('loop', resolve, {once: true});
+      setTimeout(resolve, 10000);
+    });
+    const round = window.fireworkProbe.steps - from - 1; // steps 0 to 120, then 0 again
+    const seen = window.fireworkEvents.splice(0).filter((event) => event.type === 'burst');
+    press('[data-do=pause]');
+    const at = player.currentStep;
+    press('[data-do=step]');
+    press('[data-key=z]');
+    press('[data-do=step]');
+    const box = player.getBoundingClientRect();
+    return {round, paused: player.paused, stepped: player.currentStep - at, recorded: player.recorded,
+      label: player.shadowRoot.querySelector('[role=img]').getAttribute('aria-label'),
+      hit: document.elementFromPoint(box.left + box.width / 2, box.top + box.height / 2).localName,
+      bursts: seen.map((event) => `${event.key}${event.step}`).join()};
+  });
+  check('its controls play, pause, step and burst; transparent with controls it takes clicks; unlabelled it is ' +
+    '"Firework"; a bare loop starts over 120 steps after the last key', bar.paused && bar.stepped === 2 &&
+      /^1\.RA1Z[0-9a-z]+$/.test(bar.recorded) && bar.label === 'Firework' && bar.hit === 'firework-player' &&
+      bar.bursts.startsWith('r0,a1,') && bar.round === 121, JSON.stringify(bar));
   await api.close();
 
   // A page of elements with controls: names, focus and 44-pixel targets.
@@ -280,11 +305,27 @@ try {
       return copy.getContext('2d').getImageData(0, 0, copy.width, copy.height).data
         .some((value, i) => i % 4 < 3 && value > 24);
     }),
-    contexts: window.fireworkContexts,
+    contexts: {...window.fireworkContexts},
   }));
-  check('24 elements on one page each run their own show and draw it, in one WebGL context, none lost',
-    drawn && gallery.lit.every(Boolean) && gallery.recorded[5] === '1.R5' &&
-      gallery.contexts.made === 1 && gallery.contexts.lost === 0, JSON.stringify(gallery));
+  // Then the context lost and given back: all hold still, then all go on.
+  const lostMany = await many.evaluate(async () => {
+    const players = [...document.querySelectorAll('firework-player')];
+    const steps = () => players.map((player) => player.currentStep).join();
+    const wait = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+    window.fireworkContexts.last.loseContext();
+    await wait(300);
+    const held = steps();
+    await wait(300);
+    const still = held === steps();
+    window.fireworkContexts.last.restoreContext();
+    await wait(1000);
+    return {still, on: players.every((player, i) => player.currentStep > Number(held.split(',')[i]))};
+  });
+  check('24 elements on one page each run their own show and draw it, in one WebGL context, none lost, from ' +
+    'one compile; a lost context holds them all, and given back all go on', drawn && gallery.lit.every(Boolean) &&
+      gallery.recorded[5] === '1.R5' && gallery.contexts.made === 1 && gallery.contexts.lost === 0 &&
+      gallery.contexts.compiled === 1 && lostMany.still && lostMany.on,
+  `${JSON.stringify(gallery)} ${JSON.stringify(lostMany)}`);
   await many.close();
 
   // Added and removed 100 times: nothing is left running.
@@ -381,9 +422,6 @@ try {
     fallback.errors.join() === 'The firework needs WebGL, which this browser does not offer or has turned off.' &&
       fallback.children && fallback.picture, JSON.stringify(fallback));
 } finally {
-  await browser.close();
-  server.close();
-  fs.rmSync(root, {recursive: true, force: true});
+  await closeAll(browser, server);
 }
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

@@ -15,7 +15,7 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas, readProbe} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, readProbe, closeAll} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 // The video is decoded with Debian's ffmpeg; without it the test skips (77), except in CI.
@@ -25,7 +25,7 @@ try {
   console.log(`media: ${process.env.CI ? 'failed' : 'skipped'}: install ffmpeg to decode the saved video`);
   process.exit(process.env.CI ? 1 : 77);
 }
-const {check, finish, can} = checkList('media');
+const {check, finishClean, can} = checkList('media');
 const errors = [];
 const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
@@ -268,10 +268,6 @@ try {
     button.title === 'This browser cannot save a video: it has no WebCodecs.', JSON.stringify(button));
   await bare.close();
 } finally {
-  await browser.close();
-  server.close();
-  fs.rmSync(scratch, {recursive: true, force: true});
+  await closeAll(browser, server, scratch);
 }
-
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

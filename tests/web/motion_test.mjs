@@ -9,10 +9,10 @@
 // usage: node motion_test.mjs SITE
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openCanvas, runTo, differing} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openCanvas, runTo, differing, closeAll} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
-const {check, finish, can} = checkList('motion');
+const {check, finishClean, can} = checkList('motion');
 const errors = [];
 const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
@@ -129,9 +129,6 @@ try {
     await reduced.close();
   }
 } finally {
-  await browser.close();
-  server.close();
+  await closeAll(browser, server);
 }
-
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

@@ -7,10 +7,10 @@
 // Prints a line per check and "N passed, N failed"; exits 1 on a failure.
 import fs from 'node:fs';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, closeAll} from './browser.mjs';
 
 const [scratch] = process.argv.slice(2);
-const {check, finish} = checkList('package');
+const {check, finishClean} = checkList('package');
 const errors = [];
 const server = await serveFolder(path.resolve(scratch));
 const address = (page) => `http://127.0.0.1:${server.address().port}/${page}`;
@@ -41,8 +41,8 @@ try {
         return values[name] ? String(value) === values[name] : value === true;
       });
       const sent = new Set();
-      for (const type of ['ready', 'play', 'pause', 'burst', 'loop', 'ended', 'error', 'webglcontextlost',
-        'webglcontextrestored', 'change', 'click']) {
+      for (const type of ['ready', 'play', 'pause', 'seeking', 'seeked', 'burst', 'loop', 'ended', 'error',
+        'webglcontextlost', 'webglcontextrestored', 'change', 'click']) {
         player.addEventListener(type, () => sent.add(type));
       }
       player.removeAttribute('controls');
@@ -75,8 +75,6 @@ try {
     await tab.close();
   }
 } finally {
-  await browser.close();
-  server.close();
+  await closeAll(browser, server);
 }
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

@@ -10,10 +10,10 @@
 import crypto from 'node:crypto';
 import path from 'node:path';
 import {launchBrowser, serveFolder, measureCanvas, canvasPicture, checkList, openPage, releaseFrames,
-  readProbe} from './browser.mjs';
+  readProbe, closeAll} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
-const {check, finish, can} = checkList('screens');
+const {check, finishClean, can} = checkList('screens');
 const errors = [];
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
@@ -281,9 +281,6 @@ try {
     `${JSON.stringify(cached)}, ${JSON.stringify(offline)}`);
   await visit.close();
 } finally {
-  await browser?.close();
-  server.close();
+  await closeAll(browser, server);
 }
-
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

@@ -11,13 +11,13 @@ import fs from 'node:fs';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
 import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors, openCanvas, runTo as runWith,
-  differing} from './browser.mjs';
+  differing, closeAll} from './browser.mjs';
 
 // The hashes of the pictures of `page` at every `every`th step up to `until`.
 const runTo = async (page, until, every) => (await runWith(page, until, every)).pictures;
 
 const [site, docs] = process.argv.slice(2);
-const {check, finish} = checkList('show');
+const {check, finishClean} = checkList('show');
 const errors = [];
 const server = await serveFolder(path.resolve(site));
 const url = `http://127.0.0.1:${server.address().port}/index.html`;
@@ -211,9 +211,6 @@ try {
   `${JSON.stringify(taken.keys)}, ${JSON.stringify(taken.status)}, loop ${taken.loop}`);
   await looping.close();
 } finally {
-  await browser.close();
-  server.close();
+  await closeAll(browser, server);
 }
-
-check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
-finish();
+finishClean(errors);

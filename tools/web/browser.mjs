@@ -93,6 +93,7 @@ export const engines = {
         'pixels; the 2x desktop checks take its CSS size x devicePixelRatio path',
       blend: 'WebKitGTK, compositing in software here, blends no canvas into the page (mix-blend-mode): ' +
         'an overlay shows its black, and WebDriver\'s screenshots leave its canvas out',
+      hide: 'WebKitGTK\'s WebDriver runs one session, one window, at a time: no second tab can hide the first',
     },
     // One driver a browser, its device scale from GDK_SCALE; each page is a
     // session, a MiniBrowser window of its own. Reduced motion is GTK's
@@ -159,6 +160,31 @@ export function elementPages(element, pages) {
   return folder;
 }
 
+// Pages around <firework-player>, served on 127.0.0.1 from a folder of
+// their own (elementPages): each of `pages`, name: body (or {head, body}),
+// becomes NAME.html, the element's script in its head. Resolves to
+// {server, folder, address(file)}.
+export async function serveElementPages(element, pages) {
+  const folder = elementPages(element, []);
+  for (const [name, page] of Object.entries(pages)) {
+    const {head = '', body} = typeof page === 'string' ? {body: page} : page;
+    fs.writeFileSync(path.join(folder, `${name}.html`), `<!doctype html><html lang="en"><head><meta charset="utf-8">
+${head}<title>${name}</title><link rel="icon" href="data:,"><style>body { margin: 0; padding: 0 12px }</style>
+<script type="module" src="firework-player.js"></script></head><body>${body}</body></html>`);
+  }
+  const server = await serveFolder(folder);
+  return {server, folder, address: (file) => `http://127.0.0.1:${server.address().port}/${file}`};
+}
+
+// Closes what a run opened, in order: browsers and servers (their close())
+// and scratch folders (paths), removed.
+export async function closeAll(...things) {
+  for (const thing of things) {
+    if (typeof thing === 'string') fs.rmSync(thing, {recursive: true, force: true});
+    else await thing?.close();
+  }
+}
+
 const contentTypes = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 
 // Serves `root` on 127.0.0.1 at a free port; resolves to the server.
@@ -223,6 +249,11 @@ export function checkList(label) {
   tally.finish = () => {
     console.log(`${tally.passed} passed, ${tally.failed} failed`);
     process.exit(tally.failed === 0 ? 0 : 1);
+  };
+  // The last check, that the browser's console took no error, then finish.
+  tally.finishClean = (errors) => {
+    tally.check('no error in the browser\'s console', errors.length === 0, errors.join('; '));
+    tally.finish();
   };
   return tally;
 }

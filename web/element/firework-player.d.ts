@@ -21,6 +21,12 @@ export interface FireworkBurstDetail {
 /** `error`: what went wrong, in one sentence. */
 export interface FireworkErrorDetail {
   message: string;
+  /**
+   * True when the firework cannot run (no WebGL, WebAssembly refused or
+   * failed, the program failed): the element's children show instead.
+   * False for refused input, which changes nothing.
+   */
+  fatal: boolean;
 }
 
 export interface FireworkPlayerEventMap extends Omit<HTMLElementEventMap, 'error'> {
@@ -28,6 +34,10 @@ export interface FireworkPlayerEventMap extends Omit<HTMLElementEventMap, 'error
   ready: Event;
   play: Event;
   pause: Event;
+  /** A seek began; a later seek sends another. */
+  seeking: Event;
+  /** The last seek asked for is on the canvas. */
+  seeked: Event;
   /** A burst key was taken, by the show, burst() or a key. */
   burst: CustomEvent<FireworkBurstDetail>;
   /** The show started over (the loop attribute). */
@@ -38,7 +48,7 @@ export interface FireworkPlayerEventMap extends Omit<HTMLElementEventMap, 'error
   webglcontextlost: Event;
   /** The graphics are back: each firework goes on from its step. */
   webglcontextrestored: Event;
-  /** A show that cannot be read, a value out of range, or no WebGL. */
+  /** A show that cannot be read, a value out of range (not fatal); no WebGL, WebAssembly refused, a failure (fatal). */
   error: CustomEvent<FireworkErrorDetail>;
 }
 
@@ -69,7 +79,7 @@ declare global {
     transparent: boolean;
     sound: boolean;
     label: string;
-    /** The steps run; setting it seeks. */
+    /** The steps run; setting it seeks, a bad step sending an error event. */
     currentStep: number;
     paused: boolean;
     /** The show so far: its keys and every burst since, in the show format. */
@@ -80,7 +90,13 @@ declare global {
     pause(): void;
     /** One step, while paused. */
     step(): void;
-    /** Step `step` of the show, forwards or backwards, drawn. */
+    /**
+     * Step `step` (0 to 5,184,000) of the show, forwards or backwards,
+     * drawn from the nearest snapshot. Rejects with a RangeError for any
+     * other step, with an AbortError when a later seek, pause() or the
+     * element's removal comes first, with a NotSupportedError where the
+     * firework cannot run.
+     */
     seek(step: number): Promise<void>;
     /** Throws a RangeError for a key that is not a burst key. */
     burst(key: BurstKey): void;

@@ -399,6 +399,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (!Number.isInteger(target) || target < 0 || target > maxStep) {
         return Promise.reject(new RangeError(`seek takes a whole step from 0 to ${maxStep}, not ${step}`));
       }
+      if (this.#broken) return Promise.reject(new DOMException('The firework cannot run here.', 'NotSupportedError'));
       this.#abortSeek();
       return new Promise((resolve, reject) => {
         this.#seekRequest = {target, resolve, reject, begun: false};
@@ -487,6 +488,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         canvas: this.#canvas,
         surface,
         keyTarget: this,
+        keyRules,
         windowSize: () => [Math.max(1, Math.round(box.width * devicePixelRatio)),
           Math.max(1, Math.round(box.height * devicePixelRatio))],
         setTitle() {},
@@ -650,7 +652,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         if (steps >= (this.#loop === 'show' ? last + afterLastKey : this.#loop)) {
           this.#restore(0);
           steps = 0;
-          queueMicrotask(() => this.dispatchEvent(new Event('loop')));
+          this.dispatchEvent(new Event('loop')); // before the round's first keys are heard
         }
       }
       if (steps % snapshotSpacing === 0) this.#snapshot(steps);
@@ -705,18 +707,15 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#fail(`The firework ${this.#readied ? 'stopped' : 'could not start'}: ${reason?.message ?? reason}`, true);
     }
 
-    // Space and "." are the element's own, as on the page; a key typed on
-    // one of its controls is the control's. Without `keys` no key reaches
-    // the program.
+    // Space and "." are the element's own, as on the page; a shortcut, or a
+    // key one of its controls takes, is not (keyRules). Without `keys` no
+    // key reaches the program.
     #onKeydown(event) {
       if (!this.hasAttribute('keys')) {
         event.stopImmediatePropagation();
         return;
       }
-      if (event.ctrlKey || event.altKey || event.metaKey) return;
-      const target = event.composedPath()[0];
-      if (target instanceof Element && target.closest('button, select') && (event.key === ' ' ||
-          event.key === 'Enter')) return;
+      if (keyRules.modified(event) || keyRules.ownedByControl(event)) return;
       if (event.key === ' ') this.paused = !this.#paused;
       else if (event.key === '.') this.step();
       else return;

@@ -20,11 +20,11 @@
 //   animation. Module.setSteps(n) sets the steps run, for a page that
 //   has restored the program's state (runtime_web.js, Module.state).
 // - The keyboard handler gets the character a key types, as GLUT gives it
-//   on a desktop: Shift or Caps Lock give capitals, a key typed with Ctrl,
-//   Alt or Meta delivers nothing. Codes are 8-bit (Latin-1); keys that type
-//   no such character (arrows, function keys) deliver nothing. Enter and
-//   Space pressed on a focused button or link of the page are that
-//   control's, as the page expects; they reach the program otherwise. Tab
+//   on a desktop: Shift or Caps Lock give capitals. Codes are 8-bit
+//   (Latin-1); keys that type no such character (arrows, function keys)
+//   deliver nothing. Module.keyRules (key_rules.js) says which keys are
+//   not the program's: a shortcut (Ctrl, Alt or Meta) delivers nothing,
+//   and neither does a key a control of the page takes. Tab
 //   reaches the program and still moves the focus. x and y are the
 //   pointer's last place on the canvas, in its pixels. Keys are heard on
 //   Module.keyTarget, the element that holds the window;
@@ -106,15 +106,18 @@ mergeInto(LibraryManager.library, {
       ++Glut.steps;
     },
 
-    // Paused, the animation sleeps: no frame is asked for until
-    // Module.wake() (play, a seek) asks again.
+    // Paused, the animation sleeps once the first frame is drawn: no frame
+    // is asked for until Module.wake() (play, a seek) asks again.
+    asleep: function() { return Glut.steps > 0 && Module['paused']; },
+
     tick: function() {
       Glut.frameRequest = 0;
-      if (Glut.steps > 0 && Module['paused']) return;
-      Glut.frameRequest = requestAnimationFrame(Glut.tick);
-      if (++Glut.framesWaited < (Module['framesPerStep'] || 1)) return;
-      Glut.framesWaited = 0;
-      Glut.step(Glut.idleFunc);
+      if (Glut.asleep()) return;
+      if (++Glut.framesWaited >= (Module['framesPerStep'] || 1)) {
+        Glut.framesWaited = 0;
+        Glut.step(Glut.idleFunc);
+      }
+      if (!Glut.asleep()) Glut.startAnimation();
     },
 
     // Animates while the program runs with an idle handler and the context is there.
@@ -140,7 +143,7 @@ mergeInto(LibraryManager.library, {
 
     // The 8-bit code GLUT delivers for a key press, or null for none.
     typedCode: function(event) {
-      if (event.ctrlKey || event.altKey || event.metaKey) return null;
+      if (Module['keyRules'].modified(event)) return null;
       if (Object.prototype.hasOwnProperty.call(Glut.controlKeys, event.key)) return Glut.controlKeys[event.key];
       var characters = Array.from(event.key);
       if (characters.length != 1) return null; // a named key such as ArrowUp
@@ -148,16 +151,8 @@ mergeInto(LibraryManager.library, {
       return code < 256 ? code : null;
     },
 
-    // Enter or Space on a focused button or link: the control's own keys.
-    // The control is the one pressed, inside a shadow root too.
-    pressesControl: function(event) {
-      var target = event.composedPath()[0];
-      return (event.key == 'Enter' || event.key == ' ') && target instanceof Element &&
-             target.closest('button, a[href]') !== null;
-    },
-
     onKeydown: function(event) {
-      if (!Glut.running || !Glut.keyboardFunc || Glut.pressesControl(event)) return;
+      if (!Glut.running || !Glut.keyboardFunc || Module['keyRules'].ownedByControl(event)) return;
       var code = Glut.typedCode(event);
       if (code === null) return;
       // Tab still moves the focus through the page, which must stay usable

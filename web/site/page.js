@@ -48,8 +48,11 @@ function noteShow(text, selected = '') {
   getSelection().addRange(range);
 }
 
-// The firework's end: by ESC, or by a failure, which the element tells in
-// one sentence (the program's own error line, or that WebGL is missing).
+// The firework's end: by ESC, or by a fatal failure, which the element
+// tells in one sentence (the program's own error line, that WebGL is
+// missing, or why its WebAssembly would not run). A refused input changes
+// nothing and is only said; errors elsewhere in the page are not the
+// firework's.
 let ended = false;
 function end() {
   ended = true;
@@ -62,10 +65,9 @@ player.addEventListener('ended', () => {
   say('The firework has ended. Reload the page to start it again.', false);
 });
 player.addEventListener('error', (event) => {
-  end();
-  say(event.detail.message, true);
+  if (event.detail.fatal) end();
+  say(event.detail.message, event.detail.fatal);
 });
-window.addEventListener('error', (event) => say('The firework could not start: ' + event.message, true));
 
 // The first frame: the instructions under it, then what it does not wait
 // for (the Sound button, and, served over http(s), the manifest and the
@@ -96,13 +98,12 @@ for (const button of keyButtons) {
   });
 }
 
-// A key typed outside the firework reaches it as if typed on it, save
-// Enter and Space on a control of the page, which are the control's; a key
-// the firework takes does nothing else.
+// A key typed outside the firework reaches it as if typed on it, save a
+// shortcut or a key a control of the page takes (keyRules); a key the
+// firework takes does nothing else.
 window.addEventListener('keydown', (event) => {
   if (event.composedPath().includes(player) || !customElements.get('firework-player')) return;
-  if ((event.key === ' ' || event.key === 'Enter') && event.target instanceof Element &&
-      event.target.closest('button, a[href], select')) return;
+  if (keyRules.modified(event) || keyRules.ownedByControl(event)) return;
   const copy = new KeyboardEvent('keydown', {key: event.key, code: event.code, ctrlKey: event.ctrlKey,
     altKey: event.altKey, metaKey: event.metaKey, shiftKey: event.shiftKey, cancelable: true});
   if (!player.dispatchEvent(copy)) event.preventDefault();
