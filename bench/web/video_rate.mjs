@@ -3,8 +3,9 @@
 // beside real time (60): a show of r, then a and r again, 600 frames, with
 // the live canvas at 800 x 600 and at 1600 x 1200 device pixels (the video
 // at 800 x 600 and, fitted to 1920 x 1080, 1440 x 1080), with sound off and
-// on. Then the tab's memory (the resident size of its renderer process)
-// at the end of a 30-second and of a 5-minute video at 800 x 600, each the
+// on, and the size said before each render beside the file's. Then the
+// tab's memory (the resident size of its renderer process) at the end of
+// a 30-second and of a 5-minute video at 800 x 600, each the
 // show in the page's address: written into the origin's private file
 // system as it renders, and, with FIREWORK_VIDEO_IN_MEMORY set, held in
 // memory as in a browser without one.
@@ -57,13 +58,14 @@ async function render(browser, fragment, width, withSound, frames = null) {
     const show = showToRender();
     const count = wanted ?? show.frames;
     const start = performance.now();
-    window.rendered = loadVideo().then(() => renderVideo(player, show.keys, count, {sound, told: () => true,
-      progress: () => {}, cancelled: () => false})).then(async (video) => {
+    let said = null;
+    window.rendered = loadVideo().then(() => renderVideo(player, show.keys, count, {sound,
+      told: (estimate) => (said = estimate.bytes), progress: () => {}, cancelled: () => false})).then(async (video) => {
       const seconds = (performance.now() - start) / 1000;
       const file = await video.file();
       window.finished = video;
       const canvas = window.fireworkProbe.canvas();
-      window.result = {seconds, bytes: file.size, name: file.name, buffer: `${canvas.width} x ${canvas.height}`,
+      window.result = {seconds, bytes: file.size, said, name: file.name, buffer: `${canvas.width} x ${canvas.height}`,
         frames: count};
     });
   }, withSound, frames);
@@ -77,7 +79,8 @@ async function render(browser, fragment, width, withSound, frames = null) {
 
 const say = (label, result) => console.log(`${label}: ${result.frames} frames in ${result.seconds.toFixed(1)} s, ` +
   `${(result.frames / result.seconds).toFixed(0)} frames/s (${(result.frames / result.seconds / 60).toFixed(2)}x ` +
-  `real time), ${result.name} of ${result.bytes} bytes; the tab ${result.megabytes.toFixed(0)} MB at the end`);
+  `real time), ${result.name} of ${result.bytes} bytes (${(result.said / result.bytes).toFixed(2)}x that said ` +
+  `first); the tab ${result.megabytes.toFixed(0)} MB at the end`);
 
 if (part !== 'memory') {
   for (const scale of [1, 2]) {

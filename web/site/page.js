@@ -156,7 +156,7 @@ videoButton.addEventListener('click', async () => {
   const bar = document.getElementById('render-progress');
   const about = document.getElementById('render-about');
   const percent = document.getElementById('render-percent');
-  let cancelled = false;
+  let cancelled = false; // from the press of Save video on
   document.getElementById('render-cancel').onclick = () => (cancelled = true);
   videoButton.disabled = true;
   bar.max = frames;
@@ -166,7 +166,7 @@ videoButton.addEventListener('click', async () => {
   panel.hidden = false;
   try {
     await loadVideo();
-    const video = await renderVideo(player, keys, frames, {
+    const video = !cancelled && await renderVideo(player, keys, frames, {
       sound: player.sound,
       // Said before the first frame renders. Held in the tab's memory, a
       // video of over 5 minutes is made only if the visitor wants it.
@@ -194,13 +194,18 @@ videoButton.addEventListener('click', async () => {
   }
 });
 
-// A video that a tab closed while it rendered leaves its file in the
-// origin's private file system (video_file.js); the next visit removes it.
+// A video that a tab closed while it rendered, or after its download,
+// leaves its file in the origin's private file system (video_file.js); the
+// next visit removes it, unless another tab, still using it, holds the
+// Web Lock of its name.
 async function removeLeftVideos() {
   const folder = await navigator.storage?.getDirectory?.().catch(() => null);
   if (!folder?.keys) return;
+  const remove = (name) => folder.removeEntry(name).catch(() => {});
   for await (const name of folder.keys()) {
-    if (name.startsWith('firework-show-')) await folder.removeEntry(name).catch(() => {});
+    if (!name.startsWith('firework-show-')) continue;
+    if (!navigator.locks) await remove(name);
+    else await navigator.locks.request(name, {ifAvailable: true}, (free) => free && remove(name));
   }
 }
 

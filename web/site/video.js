@@ -69,9 +69,11 @@ const yieldToPage = () => globalThis.scheduler?.yield?.() ?? new Promise((resolv
 // The length of a video of `frames` frames of `keys` at `width` x `height`,
 // with sound if `withSound`, and about how many bytes it takes, for the
 // visitor to know before it renders: {seconds, bytes}. A second within
-// 600 steps of a burst (the start-up burst's too) takes some 60 KB, or the
-// rate where that is less; once the particles have faded, a dark second
-// takes some 1 KB; the sound some 12 KB a second.
+// 600 steps of a burst (the start-up burst's too) takes some 135 KB at
+// 800 x 600, growing as the picture's area to the power 0.83 (58 KB at
+// 480 x 360, 360 KB at 1440 x 1080, as the encoders made them), or the rate
+// where that is less; once the particles have faded, a dark second takes
+// some 1 KB; the sound some 12 KB a second.
 function videoEstimate(keys, frames, width, height, withSound) {
   const shown = 600;
   let lit = 0, covered = 0;
@@ -80,7 +82,7 @@ function videoEstimate(keys, frames, width, height, withSound) {
     lit += Math.max(0, end - Math.max(start, covered));
     covered = Math.max(covered, end);
   }
-  const litRate = Math.min(videoBitrate(width, height) / 8, 60000);
+  const litRate = Math.min(videoBitrate(width, height) / 8, 135000 * (width * height / 480000) ** 0.83);
   return {seconds: frames / 60,
     bytes: (lit * litRate + (frames - lit) * 1000 + (withSound ? frames * 12000 : 0)) / 60};
 }
@@ -89,7 +91,8 @@ function videoEstimate(keys, frames, width, height, withSound) {
 // the page's <firework-player>. `options`: `sound`, with the bursts' sound;
 // `told({seconds, bytes, streamed})`, the length and the estimated size,
 // before the first frame renders (false, returned, renders nothing);
-// `progress(done)`, each frame; `cancelled()`, asked before each.
+// `progress(done)`, each frame; `cancelled()`, asked before each step of
+// the way and each frame.
 // Resolves to the video, {file(), remove()} (video_file.js), or null if
 // not rendered; fails with `noEncoder` set where the browser has no
 // encoder. A failed or cancelled render leaves no file behind.
@@ -100,20 +103,20 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
   const [width, height] = videoSize(live.width, live.height);
   const codec = await getFirstEncodableVideoCodec(['avc', 'vp9', 'vp8'], {width, height});
   if (!codec) throw Object.assign(new Error('it has no H.264, VP9 or VP8 encoder'), {noEncoder: true});
+  if (cancelled()) return null;
   const mp4 = codec === 'avc';
   const place = await openVideoFile(mp4 ? 'mp4' : 'webm');
-  if (told({...videoEstimate(keys, frames, width, height, withSound), streamed: place.streamed}) === false) {
-    await place.remove();
-    return null;
-  }
-  // Streamed, the MP4's index goes at its end, where it is known.
-  const output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: place.streamed ? false : 'in-memory'}) :
-    new WebMOutputFormat(), target: place.target});
-  // Device pixels to a CSS pixel, as the live firework has them.
-  const scale = live.width / (live.clientWidth || live.width);
-  const firework = await renderFirework(width, height, scale, keys);
-  let done = false;
+  let [output, firework, done] = [null, null, false];
   try {
+    if (cancelled() ||
+        told({...videoEstimate(keys, frames, width, height, withSound), streamed: place.streamed}) === false) {
+      return null;
+    }
+    // Streamed, the MP4's index goes at its end, where it is known.
+    output = new Output({format: mp4 ? new Mp4OutputFormat({fastStart: place.streamed ? false : 'in-memory'}) :
+      new WebMOutputFormat(), target: place.target});
+    // Device pixels to a CSS pixel, as the live firework has them.
+    firework = await renderFirework(width, height, live.width / (live.clientWidth || live.width), keys);
     // The encoder's realtime mode looks less far ahead: some 10 % faster in
     // software, at the same rate.
     const video = new VideoSampleSource({codec, bitrate: videoBitrate(width, height), keyFrameInterval: 1,
@@ -127,8 +130,10 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
     }
     await output.start();
     // The muxer interleaves the tracks, so the sound goes in beside the
-    // frames rather than before them.
+    // frames rather than before them. A render that stops early leaves it
+    // to fail unheard.
     const sound = audio && renderSound(keys, frames).then((buffer) => audio.add(buffer));
+    sound?.catch(() => {});
     for (let k = 0; k < frames; ++k) {
       if (cancelled()) return null; // cancelled and removed below
       firework.step(); // step k + 1, drawn now ...
@@ -148,9 +153,9 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
     done = true;
     return place;
   } finally {
-    firework.close();
+    firework?.close();
     if (!done) {
-      await output.cancel().catch(() => {});
+      await output?.cancel().catch(() => {});
       await place.remove();
     }
   }
