@@ -399,6 +399,13 @@ export function frameProbe(holdFrames) {
       return viewport.apply(this, box);
     };
   }
+  // For the tests' scripts in the page: a pause, a wait until `condition()`
+  // holds (polled by time, as frames may be held), a promise's outcome.
+  probe.pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+  probe.until = async (condition) => {
+    while (!condition()) await probe.pause(50);
+  };
+  probe.settle = (promise) => promise.then(() => 'resolved', (error) => error.name);
   const request = window.requestAnimationFrame.bind(window);
   // After the browser's next two frames, whether or not the page's are held.
   probe.shown = () => new Promise((resolve) => request(() => request(resolve)));
