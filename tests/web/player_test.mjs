@@ -80,20 +80,22 @@ try {
   const calls = await early.evaluate(async () => {
     await customElements.whenDefined('firework-player');
     const [made, burster] = [document.createElement('firework-player'), document.createElement('firework-player')];
-    Object.assign(made, {show: '1.RAkDp', style: 'width: 300px'});
+    made.style = 'width: 300px';
     Object.assign(burster, {paused: false, style: 'width: 300px'});
     const landed = made.seek(30).then(() => made.currentStep);
     burster.burst('w');
     await window.fireworkProbe.pause(1000);
     document.body.append(made, burster);
-    const at = await landed;
+    made.show = '1.RAkDp'; // while it starts
+    const at = await landed + made.recorded;
     await window.fireworkProbe.pause(500);
     const first = document.getElementById('early');
     return [at, first.paused, first.speed, first.show, first.currentStep >= 20, burster.paused,
       burster.currentStep > 5, burster.recorded].join();
   });
   check('set before definition, paused, speed, show and currentStep act; before insertion, a seek lands once ' +
-    'inserted, and paused = false and burst() are kept', calls === '30,false,0.5,1.RW,true,false,true,1.W', calls);
+    'inserted, on a show set while it starts, and paused = false and burst() are kept',
+  calls === '301.RAk,false,0.5,1.RW,true,false,true,1.W', calls);
   await early.close();
 
   // Failures at start: fatal, with the browser's reason; seeks rejected.

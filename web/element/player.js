@@ -509,6 +509,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         if (program !== this.#program) program.end?.();
         else if (program.setSteps) {
           this.#snapshot(0);
+          if ((this.getAttribute('show') ?? '') !== this.#showText) this.#changeShow(); // set while it started
           this.#seekOn();
           this.#buildAhead();
         }
