@@ -117,9 +117,7 @@ try {
   const sitePage = await openPage(browser, address('site/index.html'), false, expected);
   await sitePage.waitForFunction(() => document.getElementById('firework').currentStep > 0, {polling: 100});
   await sitePage.evaluate(() => {
-    setTimeout(() => {
-      throw new Error('elsewhere');
-    });
+    window.dispatchEvent(new ErrorEvent('error', {message: 'elsewhere'})); // as another script's uncaught error
     document.getElementById('speed').focus();
   });
   await sitePage.keyboard.press('w');
