@@ -124,9 +124,11 @@
   };
 
   // The bursts' sound, in one audio context for the page, made at the
-  // first burst to sound once the visitor has touched the page, and
-  // suspended while no element has sound on. On iPhones a page's sound is
-  // muted by the silent switch unless it asks to play as media.
+  // first burst to sound once the visitor has touched the page, running
+  // while a connected element has sound on and suspended while none has
+  // (followSound, at every connection, removal and change of `sound`). On
+  // iPhones a page's sound is muted by the silent switch unless it asks to
+  // play as media.
   const audio = {context: null, touched: false};
   const touched = () => navigator.userActivation?.hasBeenActive ?? audio.touched;
   if (!navigator.userActivation) {
