@@ -9,17 +9,15 @@
 // back from the show's end, a seek to step 100,000 with the page's longest
 // task meanwhile (from a message loop that notes the gaps between its
 // turns), the memory the snapshots hold (Chromium's backing stores with the
-// show, less without it), and whether a page of 24 paused elements runs any
-// animation-frame callback over 5 seconds.
+// show, less without it, each after a garbage collection), and whether a
+// page of 24 paused elements runs any animation-frame callback over 5
+// seconds.
 //
 // usage: node seek.mjs ELEMENT [SEEKS]
 //   ELEMENT holds firework-player.js. With FIREWORK_EARLIER_ELEMENT set to
 //   the folder of an earlier build's, the same seeks (10 unless SEEKS says
 //   otherwise) are timed there too, side by side.
-import {launchBrowser, serveFolder, elementPages, closePage} from './browser.mjs';
-import fs from 'node:fs';
-import os from 'node:os';
-import path from 'node:path';
+import {launchBrowser, serveElementPages, closePage} from './browser.mjs';
 
 const [element, seeks = '50'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_ELEMENT;
@@ -40,26 +38,20 @@ for (let step = 0, delta = 0; step < 36000; delta = 60 + (draws.next().value % 2
 }
 const targets = Array.from({length: 50}, () => draws.next().value % 36000);
 
-function pagesOf(folder) {
-  const root = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-seek-'));
-  process.on('exit', () => fs.rmSync(root, {recursive: true, force: true}));
-  const page = (body) => `<!doctype html><html lang="en"><head><meta charset="utf-8"><title>seek</title>
-<script src="firework-player.js"></script></head><body>${body}</body></html>`;
-  fs.writeFileSync(path.join(root, 'one.html'), page('<firework-player style="width: 480px"></firework-player>'));
-  fs.writeFileSync(path.join(root, 'many.html'), page(Array.from({length: 24}, () =>
-    '<firework-player style="width: 150px; display: inline-block"></firework-player>').join('')));
-  return elementPages(folder, [path.join(root, 'one.html'), path.join(root, 'many.html')]);
-}
-
 async function measure(browser, folder, count) {
-  const server = await serveFolder(pagesOf(folder));
-  const address = (name) => `http://127.0.0.1:${server.address().port}/${name}`;
+  const {server, address} = await serveElementPages(folder, {
+    one: '<firework-player style="width: 480px"></firework-player>',
+    many: '<firework-player style="width: 150px; display: inline-block"></firework-player>'.repeat(24),
+  });
   const page = await browser.newPage();
   await page.goto(address('one.html'));
   await page.waitForFunction(() => document.querySelector('firework-player')?.currentStep > 0,
     {timeout: 20000, polling: 100});
   const client = await page.createCDPSession();
-  const backing = async () => (await client.send('Runtime.getHeapUsage')).backingStorageSize ?? NaN;
+  const backing = async () => {
+    await client.send('HeapProfiler.collectGarbage');
+    return (await client.send('Runtime.getHeapUsage')).backingStorageSize ?? NaN;
+  };
   const before = await backing();
   await page.evaluate((text) => (document.querySelector('firework-player').show = text), show);
   await new Promise((resolve) => setTimeout(resolve, 2000));

@@ -162,6 +162,9 @@
   // a show: 2.9 MB for ten minutes, and at most 599 steps of arithmetic
   // (a few milliseconds) from a snapshot to the step before any step.
   const snapshotSpacing = 600;
+  // Snapshots kept past a show's last key, the latest made: ten minutes
+  // more (2.9 MB), so that an element playing on for hours holds no more.
+  const snapshotsPastShow = 60;
   const seekSlice = 8; // milliseconds of a long seek before the page's other tasks run
   // The next task, after the page's own, without a timer's clamping.
   const nextTask = (callback) => {
@@ -220,6 +223,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #steps = 0; // steps the program has run
     #offShow = false; // a key the show did not type has acted since the last restore
     #snapshots = new Map(); // the show's state every snapshotSpacing steps: step => {pool, random}
+    #pastShow = []; // the steps of those kept past the show's end, oldest first
     #seekRequest = null; // the seek under way: {target, resolve, reject, begun}
     #seekSliced = false; // a seek's next slice is waiting for its task
     #drawing = false; // the seek's own step, drawn
@@ -535,6 +539,19 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (this.#offShow || this.#snapshots.has(step)) return;
       const {state} = this.#program;
       this.#snapshots.set(step, {pool: state.pool().slice(), random: state.random()});
+      if (step <= this.#showEnd()) return;
+      this.#pastShow.push(step);
+      if (this.#pastShow.length > snapshotsPastShow) this.#snapshots.delete(this.#pastShow.shift());
+    }
+    // Where snapshots are made ahead of play: one spacing past the last key.
+    #showEnd() {
+      return Math.min(maxStep, (this.#show.at(-1)?.step ?? 0) + snapshotSpacing);
+    }
+    // The show's keys due by `steps` and not typed yet, counted as typed.
+    #dueKeys(steps) {
+      const from = this.#next;
+      while (this.#next < this.#show.length && this.#show[this.#next].step <= steps) ++this.#next;
+      return this.#show.slice(from, this.#next);
     }
     // The latest snapshot at or before `step`; the one at step 0 is always kept.
     #nearest(step) {
@@ -566,8 +583,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       let steps = this.#steps;
       if (steps % snapshotSpacing === 0) this.#snapshot(steps);
       while (steps < goal) {
-        for (; this.#next < this.#show.length && this.#show[this.#next].step <= steps; ++this.#next) {
-          const {key} = this.#show[this.#next];
+        for (const {key} of this.#dueKeys(steps)) {
           state.type(key.charCodeAt(0));
           this.#played.push({key, step: steps});
         }
@@ -635,7 +651,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       idleTask(() => {
         this.#building = false;
         const program = this.#program;
-        const end = Math.min(maxStep, (this.#show.at(-1)?.step ?? 0) + snapshotSpacing);
+        const end = this.#showEnd();
         const from = program?.setSteps && !this.#seekRequest ? this.#nearest(end) : end;
         if (from + snapshotSpacing > end) return;
         const {state} = program;
@@ -651,8 +667,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #beforeStep(program, steps) {
       if (program !== this.#program || (this.#seekRequest && !this.#drawing)) return false;
       if (!this.#drawing && this.#loop !== null) {
-        const last = this.#show.length ? this.#show[this.#show.length - 1].step : 0;
-        if (steps >= (this.#loop === 'show' ? last + afterLastKey : this.#loop)) {
+        if (steps >= (this.#loop === 'show' ? (this.#show.at(-1)?.step ?? 0) + afterLastKey : this.#loop)) {
           this.#restore(0);
           steps = 0;
           this.dispatchEvent(new Event('loop')); // before the round's first keys are heard
@@ -664,11 +679,9 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         this.#readied = true;
         queueMicrotask(() => this.dispatchEvent(new Event('ready')));
       }
-      for (; this.#next < this.#show.length && this.#show[this.#next].step <= steps; ++this.#next) {
-        this.#typing = true;
-        program.typeKey(this.#show[this.#next].key.charCodeAt(0));
-        this.#typing = false;
-      }
+      this.#typing = true;
+      for (const {key} of this.#dueKeys(steps)) program.typeKey(key.charCodeAt(0));
+      this.#typing = false;
       for (const key of this.#waiting.splice(0)) program.typeKey(key.charCodeAt(0));
       return true;
     }
