@@ -28,6 +28,7 @@ const {server, folder, address} = await serveElementPages(element, {
   many: Array.from({length: 24}, (_, i) => `<firework-player autoplay show="1.R${i ? i.toString(36) : ''}" ` +
     'style="width: 150px; display: inline-block"></firework-player>').join(''),
   empty: '<div id="holder"></div>',
+  alone: '<firework-player autoplay show="1.R" style="width: 400px"></firework-player><div id="holder"></div>',
   controls: '<h1>Shows</h1>' + ['1.RA1eA', '1.WS1eD', '1.CZ1eR'].map((show, i) => `<firework-player show="${show}" ` +
     `controls keys label="Show ${i + 1}" style="width: 400px"></firework-player>`).join(''),
   transparent: '<style>body { background: rgb(40, 80, 120) }</style>' +
@@ -316,6 +317,59 @@ try {
       gallery.contexts.compiled === 1 && lostMany.still && lostMany.on,
   `${JSON.stringify(gallery)} ${JSON.stringify(lostMany)}`);
   await many.close();
+
+  // Alone, an element's frames reach the canvas it shows with no copy: drawn
+  // straight into it where the context's canvas is the page's (WebKit), or
+  // handed over as bitmaps. A second element drawing beside a paused first
+  // leaves the first's picture as it was; once the second has gone, the
+  // first draws alone again.
+  const alone = await open('alone');
+  await waitFor(alone, () => document.querySelector('firework-player').currentStep > 10);
+  const sharing = await alone.evaluate(async () => {
+    const probe = window.fireworkProbe;
+    const first = document.querySelector('firework-player');
+    let copies = 0;
+    const drawImage = CanvasRenderingContext2D.prototype.drawImage;
+    CanvasRenderingContext2D.prototype.drawImage = function (...rest) {
+      if (this.canvas.getRootNode() instanceof ShadowRoot) ++copies;
+      return drawImage.apply(this, rest);
+    };
+    const shown = (player) => [...player.shadowRoot.querySelectorAll('canvas')].at(-1);
+    const picture = (player) => probe.picture(shown(player)).toDataURL();
+    const drawnIn = () => (probe.gl.canvas.getRootNode?.() === first.shadowRoot ? 'its own canvas' :
+      probe.gl.canvas instanceof HTMLCanvasElement ? 'the page\'s canvas' : 'an offscreen canvas');
+    const run = async (player, steps) => {
+      const from = player.currentStep;
+      copies = 0;
+      await probe.until(() => player.currentStep >= from + steps);
+      return copies;
+    };
+    const result = {aloneCopies: await run(first, 20), aloneIn: drawnIn()};
+    first.pause();
+    const kept = picture(first);
+    const second = document.createElement('firework-player');
+    second.autoplay = true;
+    second.show = '1.A';
+    document.getElementById('holder').append(second);
+    await probe.until(() => second.currentStep > 20);
+    result.firstKept = picture(first) === kept;
+    result.secondDrawn = picture(second) !== kept;
+    first.play();
+    const secondFrom = second.currentStep;
+    result.sharedCopies = await run(first, 20);
+    result.bothOn = second.currentStep >= secondFrom + 20;
+    second.remove();
+    await run(first, 5);
+    Object.assign(result, {againCopies: await run(first, 20), againIn: drawnIn()});
+    return result;
+  });
+  check('alone, an element draws into the canvas it shows with no copy; a second one drawing beside it leaves ' +
+    'its paused picture as it was; both drawing, frames are copied only where the context\'s canvas is the ' +
+    'page\'s; alone again, no copy', sharing.aloneCopies === 0 && sharing.againCopies === 0 &&
+    sharing.aloneIn !== 'the page\'s canvas' && sharing.againIn === sharing.aloneIn && sharing.firstKept &&
+    sharing.secondDrawn && sharing.bothOn && (sharing.aloneIn === 'its own canvas') === (sharing.sharedCopies > 0),
+  JSON.stringify(sharing));
+  await alone.close();
 
   // Added and removed 100 times: nothing is left running.
   const churn = await open('empty');

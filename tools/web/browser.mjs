@@ -375,9 +375,11 @@ export function frameProbe(holdFrames) {
       return context;
     };
   }
-  // The firework's canvas: the page's, or the first element's.
+  // The firework's canvas: the page's, or the one the first element shows
+  // (the shared context's own, where it draws alone without a copy, is
+  // over the element's).
   probe.canvas = () => document.getElementById('canvas') ??
-    document.querySelector('firework-player')?.shadowRoot.querySelector('canvas');
+    [...document.querySelector('firework-player')?.shadowRoot.querySelectorAll('canvas') ?? []].at(-1);
   // A 2-D canvas holding what `source` (the firework's canvas by default)
   // shows now; taken in the task that drew it.
   probe.picture = (source = probe.canvas()) => {

@@ -4,8 +4,9 @@
 // Each element runs its own instance of the program, with its own memory
 // and steps, in a canvas of its shadow root. All of them draw in one WebGL
 // context of the page's (`surface`), by turns, each step's frame handed to
-// the element's canvas as a bitmap: a page may have any number of
-// fireworks, while browsers allow some 16 contexts.
+// the element's canvas, or drawn straight into a canvas the element shows
+// where that saves a copy: a page may have any number of fireworks, while
+// browsers allow some 16 contexts.
 //
 // An element out of view (IntersectionObserver), or in a hidden tab, runs
 // no steps and draws nothing, and goes on from the same step when it is
@@ -34,27 +35,42 @@
 // docs/embed.md tells how to use it.
 
   // One WebGL context for all the page's fireworks, made when the first
-  // element is connected and given up when the last one leaves. Its canvas
-  // is an OffscreenCanvas, whose frames go to each element's canvas
-  // without a copy, or, where a browser has no WebGL there, a canvas of the
-  // page's own that is never shown, copied from.
+  // element is connected, at its window's size, and given up when the last
+  // one leaves.
+  // - Where the browser offers WebGL on an OffscreenCanvas, that is its
+  //   canvas, and each frame goes to its element's canvas as a bitmap,
+  //   without a copy.
+  // - Elsewhere (WebKit) it is a canvas of the page's. An element that
+  //   draws two frames running with no other drawing between shows that
+  //   canvas itself, over its own, and its frames need no copy. When another
+  //   element comes to draw, the frame shown is copied to its element's own
+  //   canvas and the context's canvas leaves; while several draw, each frame
+  //   is copied to its element's canvas. The drawing buffer is kept between
+  //   frames there (preserveDrawingBuffer), so that the frame shown can be
+  //   copied whenever another element comes, even long after it was drawn.
   const surface = {
     canvas: null,
     gl: null,
     objects: {}, // the context's objects, kept by the program's layer (webgl.js)
+    owner: null, // the program's layer whose OpenGL state the context holds
+    shownIn: null, // the element's canvas over which the context's own shows, or null
+    lastPresenter: null, // the program's layer that handed over the last frame
     users: new Map(), // each program's layer: its {lost, restored}
     elements: new Set(), // the connected elements, which hear of a lost context
 
-    // The context, made with `attributes` if there is none yet: the
-    // element makes it while its program's WebAssembly compiles, since the
-    // browser takes a good while to make one.
-    make(attributes) {
+    // The context, made with `attributes` and a drawing buffer of `size`
+    // ([width, height]) if there is none yet: the element makes it while its
+    // program's WebAssembly compiles, since the browser takes a good while
+    // to make one, and at its window's size, since a new size costs nearly
+    // as much again.
+    make(attributes, [width, height] = [300, 150]) {
       if (!this.gl) {
-        this.canvas = typeof OffscreenCanvas !== 'undefined' ? new OffscreenCanvas(300, 150) : null;
+        this.canvas = typeof OffscreenCanvas !== 'undefined' ? new OffscreenCanvas(width, height) : null;
         this.gl = this.canvas?.getContext('webgl', attributes) ?? null;
         if (!this.gl) {
           this.canvas = document.createElement('canvas');
-          this.gl = this.canvas.getContext('webgl', attributes);
+          [this.canvas.width, this.canvas.height] = [width, height];
+          this.gl = this.canvas.getContext('webgl', {...attributes, preserveDrawingBuffer: true});
         }
         if (!this.gl) return null;
         this.objects = {};
@@ -73,14 +89,46 @@
     },
     leave(user) {
       this.users.delete(user);
-      if (this.objects.owner === user) this.objects.owner = null;
+      if (this.owner === user) this.owner = null;
+      if (this.lastPresenter === user) this.lastPresenter = null;
     },
-    // The frame just drawn, to the window `shown`; none while the context
-    // is lost, before the browser has said so.
+    // The context, ready for `user` to draw its window `shown`: a frame
+    // shown in another element kept there first, and the drawing buffer
+    // given the window's size. True when the context held another
+    // program's state, which `user` then sends again.
+    use(user, shown) {
+      const other = this.owner !== user;
+      if (other) {
+        this.keepShown();
+        this.owner = user;
+      }
+      if (this.canvas.width !== shown.width) this.canvas.width = shown.width;
+      if (this.canvas.height !== shown.height) this.canvas.height = shown.height;
+      return other;
+    },
+    // The frame the context's canvas shows, copied to the canvas under it;
+    // then the context's canvas leaves.
+    keepShown() {
+      if (!this.shownIn) return;
+      if (!this.gl.isContextLost()) this.shownIn.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
+      this.canvas.remove();
+      this.shownIn = null;
+    },
+    // The frame `user` just drew, to its window `shown`; none while the
+    // context is lost, before the browser has said so.
     present(user, shown) {
       if (this.gl.isContextLost()) return;
-      if (this.canvas.transferToImageBitmap) shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
-      else shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
+      if (this.canvas.transferToImageBitmap) {
+        shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
+      } else if (this.shownIn !== shown) {
+        if (this.lastPresenter === user) { // alone: the context's canvas shows in its place from now on
+          shown.after(this.canvas);
+          this.shownIn = shown;
+        } else {
+          shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
+        }
+      }
+      this.lastPresenter = user;
     },
     onLost(event) {
       event.preventDefault(); // lets the browser offer the context back
@@ -89,6 +137,7 @@
     },
     onRestored() {
       surface.objects = {};
+      surface.owner = null;
       for (const {restored} of [...surface.users.values()]) restored();
       surface.tell('webglcontextrestored');
     },
@@ -102,8 +151,9 @@
       if (this.elements.size > 0 || !this.gl) return;
       this.canvas.removeEventListener('webglcontextlost', this.onLost);
       this.canvas.removeEventListener('webglcontextrestored', this.onRestored);
+      if (this.shownIn) this.canvas.remove();
       this.gl.getExtension('WEBGL_lose_context')?.loseContext();
-      this.gl = this.canvas = null;
+      this.gl = this.canvas = this.shownIn = this.owner = this.lastPresenter = null;
       this.objects = {};
     },
   };
@@ -186,6 +236,7 @@
 [part=picture] { position: absolute; inset: 0; outline: none; }
 [part=picture]:focus-visible { outline: 2px solid #fc6; outline-offset: -2px; }
 canvas { display: block; width: 100%; height: 100%; }
+canvas + canvas { position: absolute; inset: 0; pointer-events: none; }
 [part=controls] { position: absolute; left: 0; right: 0; bottom: 0; display: flex; flex-wrap: wrap; gap: 4px;
                   justify-content: center; padding: 4px; background: rgb(0 0 0 / 0.6); }
 [part=controls] button, select { min-width: 44px; min-height: 44px; padding: 0 8px; border: 1px solid #888;
@@ -281,7 +332,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (!this.#pausedChosen) this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
       this.#showPaused();
       this.#start();
-      surface.make(windowBuffers);
+      surface.make(windowBuffers, this.#program.windowSize());
     }
 
     disconnectedCallback() {

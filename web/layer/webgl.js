@@ -14,11 +14,12 @@
 // The context is the page's shared surface (Module.surface, from
 // firework-player.js): one context that every firework of the page draws
 // in by turns. The programs and the buffer are the context's, made once,
-// and each firework keeps its own textures in it. Before a firework draws
-// after another, its whole OpenGL state is sent again (webglRestoreState)
-// and the surface is given its window's size; at the swap the surface
-// hands the frame to the window (Module.canvas). Browsers allow a page only
-// some 16 contexts, so a gallery of fireworks needs the sharing.
+// and each firework keeps its own textures in it. Each call asks the
+// surface for the context (use): the surface takes the window's size, and
+// before a firework draws after another, its whole OpenGL state is sent
+// again (webglRestoreState). At the swap the surface hands the frame to the
+// window (Module.canvas), or shows it where it was drawn. Browsers allow a
+// page only some 16 contexts, so a gallery of fireworks needs the sharing.
 //
 // A lost context: WebGL.create's caller hears of it and holds still, since
 // nothing can be drawn. When the browser gives the context back, the shader
@@ -77,14 +78,7 @@ mergeInto(LibraryManager.library, {
           gl.vertexAttribPointer(index, size, gl.FLOAT, false, 36, [0, 12, 28][index]);
         });
       }
-      var surface = Module['surface'].canvas;
-      var shown = Module['canvas'];
-      if (surface.width != shown.width) surface.width = shown.width;
-      if (surface.height != shown.height) surface.height = shown.height;
-      if (objects.owner !== WebGL) {
-        objects.owner = WebGL;
-        _webglRestoreState();
-      }
+      if (Module['surface'].use(WebGL, Module['canvas'])) _webglRestoreState();
       return gl;
     },
 
