@@ -105,11 +105,12 @@ try {
       const player = document.querySelector('firework-player');
       await window.fireworkProbe.until(() => window.sought);
       return [await window.sought, await window.fireworkProbe.settle(player.seek(5)),
-        !player.shadowRoot.querySelector('[part=fallback]').hidden, ...window.told];
+        !player.shadowRoot.querySelector('[part=fallback]').hidden, player.error?.message, ...window.told];
     });
-    check(`a start that fails (${page}) is a fatal error with the browser's reason; a seek asked for rejects, and ` +
-      'one asked after is not supported', failure.slice(0, 3).join() === 'AbortError,NotSupportedError,true' &&
-      failure[3]?.fatal === true && reason.test(failure[3].message), JSON.stringify(failure));
+    check(`a start that fails (${page}) is a fatal error with the browser's reason, kept as the element's error; ` +
+      'a seek asked for rejects, and one asked after is not supported',
+    failure.slice(0, 3).join() === 'AbortError,NotSupportedError,true' && failure[4]?.fatal === true &&
+      reason.test(failure[4].message) && failure[3] === failure[4].message, JSON.stringify(failure));
     await tab.close();
   }
 

@@ -86,6 +86,8 @@ declare global {
     readonly recorded: string;
     /** What the program wrote on its standard output: its instructions. */
     readonly output: string;
+    /** The failure that stopped the firework, as its fatal error event told it, or null. */
+    readonly error: FireworkErrorDetail | null;
     play(): void;
     pause(): void;
     /** One step, while paused. */

@@ -29,7 +29,7 @@
 // Attributes, each with a property of the same meaning: show, autoplay,
 // loop, speed, controls, keys, transparent, sound, label. Methods: play(),
 // pause(), step(), seek(n), burst(key). Properties: currentStep, paused,
-// recorded, output. Events: ready, play, pause, seeking, seeked, burst,
+// recorded, output, error. Events: ready, play, pause, seeking, seeked, burst,
 // loop, ended, error (detail: message, fatal), webglcontextlost,
 // webglcontextrestored.
 // docs/embed.md tells how to use it.
@@ -290,6 +290,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     #connections = 0;
     #ended = false; // ESC or a failure ended the program
     #broken = false; // a failure ended it: it cannot run here
+    #error = null; // that failure: {message, fatal: true}
     #setting = false; // an attribute is being set back
 
     constructor() {
@@ -324,6 +325,12 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (this.#program || this.#ended) return; // moved within the page
       surface.count(this, true);
       followSound();
+      // In view now, by its box against the window's: the observer's first
+      // report comes only with the next frame, which the first step need
+      // not wait for.
+      const box = this.getBoundingClientRect();
+      this.#inView = box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
+        box.top < innerHeight && box.left < innerWidth;
       watchView(this, (inView) => {
         this.#inView = inView;
         if (this.#program?.hold) this.#program.hold(!inView);
@@ -344,6 +351,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
         this.#abortSeek();
         this.#stop();
         this.#ended = this.#broken = this.#readied = false;
+        this.#error = null;
         surface.count(this, false);
         followSound();
       });
@@ -426,6 +434,11 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     get output() {
       return this.#output;
     }
+    // The failure that stopped the firework, as its fatal error event told
+    // it, or null: as a media element's error, for a page that comes late.
+    get error() {
+      return this.#error;
+    }
 
     play() {
       this.#pausedChosen = true;
@@ -497,6 +510,7 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
     // in its place; otherwise the input was refused and nothing changed.
     #fail(message, fatal) {
       if (fatal) {
+        this.#error = {message, fatal};
         this.#picture.hidden = true;
         this.#root.querySelector('[part=fallback]').hidden = false;
       }

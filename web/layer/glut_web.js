@@ -120,9 +120,13 @@ mergeInto(LibraryManager.library, {
       if (!Glut.asleep()) Glut.startAnimation();
     },
 
-    // Animates while the program runs with an idle handler and the context is there.
+    // Animates while the program runs with an idle handler and the context
+    // is there, unless it sleeps.
     startAnimation: function() {
-      if (Glut.frameRequest || !Glut.running || Module['held'] || !Glut.idleFunc || WebGL.gl.isContextLost()) return;
+      if (Glut.frameRequest || !Glut.running || Module['held'] || !Glut.idleFunc || WebGL.gl.isContextLost() ||
+          Glut.asleep()) {
+        return;
+      }
       Glut.frameRequest = requestAnimationFrame(Glut.tick);
     },
 

@@ -1,6 +1,7 @@
-// page.js: the page around the firework, a <firework-player>
-// (firework-player.js, loaded last), which it drives through the element's
-// attributes, methods and events alone. The program's standard output, its
+// page.js: the page around the firework, a <firework-player> (its script
+// inside the page, right after it: the firework runs before this script
+// does), which it drives through the element's attributes, methods and
+// events alone. The program's standard output, its
 // instructions, goes under it; anything that goes wrong is said in the
 // status line, which also carries a note on the show (show.js). The
 // buttons burst through the element, and keys typed anywhere in the page
@@ -64,20 +65,24 @@ player.addEventListener('ended', () => {
   end();
   say('The firework has ended. Reload the page to start it again.', false);
 });
-player.addEventListener('error', (event) => {
-  if (event.detail.fatal) end();
-  say(event.detail.message, event.detail.fatal);
-});
+function failed({message, fatal}) {
+  if (fatal) end();
+  say(message, fatal);
+}
+player.addEventListener('error', (event) => failed(event.detail));
+if (player.error) failed(player.error); // before this script ran
 
 // The first frame: the instructions under it, then what it does not wait
 // for (the Sound button, and, served over http(s), the manifest and the
 // service worker).
-player.addEventListener('ready', () => {
+function firstFrame() {
   output.textContent = player.output;
   soundButton.disabled = ended;
   becomeInstallable();
   removeLeftVideos().catch(() => {});
-}, {once: true});
+}
+if (player.currentStep > 0) firstFrame(); // drawn before this script ran
+else player.addEventListener('ready', firstFrame, {once: true});
 
 // Phones drop the WebGL context when the tab goes to the background, and a
 // GPU reset does it anywhere. The firework holds still meanwhile; when the
@@ -218,14 +223,10 @@ if (document.fullscreenEnabled && player.requestFullscreen) {
   });
 }
 
-// The show in the address, the pace, then the firework itself, which
-// starts with them as it is defined.
+// The show in the address and the pace. A show given once the firework
+// runs starts it again from step 0.
 startMotion((text) => say(text, false), unsay);
 startShow(noteShow);
-const program = document.createElement('script');
-program.src = 'firework-player.js';
-program.onerror = () => say('The firework could not start: firework-player.js is missing beside this page.', true);
-document.body.appendChild(program);
 
 // Installable and usable without the network, where the browser allows it:
 // only over http(s), never from file://.

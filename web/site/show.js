@@ -37,7 +37,8 @@ const showState = {
 
 // Reads the show in the page's address and, if there is one, gives it to
 // the firework (page.js's `player`) to play from start-up; the built-in
-// show starts over every round. Called once, before the firework starts.
+// show starts over every round. Called once, as the page starts; the
+// firework may be running already, and starts again with the show.
 function startShow(note) {
   showState.note = note;
   player.addEventListener('burst', (event) => recordShowKey(event.detail));
