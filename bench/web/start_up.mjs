@@ -2,8 +2,9 @@
 // beside a blank WebGL page (clear.html, which only clears the same canvas)
 // and a bare page of one <firework-player> (element.html, what an embedding
 // site serves), and, with FIREWORK_EARLIER_SITE set, the site as an earlier
-// commit built it, in one warm headless Chromium at 1 device pixel per CSS
-// pixel.
+// commit built it, in one warm browser of the engine of FIREWORK_BROWSER
+// (browser.mjs: headless Chromium by default, or Firefox or WebKit) at 1
+// device pixel per CSS pixel.
 //
 // - The size of the program's file (firework-player.js; an earlier site's
 //   firework.js) and of the WebAssembly inside it.
@@ -11,10 +12,11 @@
 // - The time from navigation to the first clear of the canvas (the first
 //   frame step), for each page in turn over LOADS alternated loads (9 by
 //   default), after one load of each to warm the browser up; the medians
-//   and their ratio. A first visit: each load in a browser context of its
-//   own, with nothing cached and no service worker. Then a return visit:
-//   the same loads in one context, where the page's service worker answers
-//   from its cache.
+//   and their ratio. A first visit: each load in a tab with nothing cached
+//   and no service worker, in a browser context of its own (a WebDriver
+//   session of its own in WebKit, whose driver gives each a store of its
+//   own). Then a return visit: the same loads in one tab, where each
+//   page's service worker answers from its cache.
 //
 // usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE ELEMENT BASELINE_FOLDER [LOADS]
 //   ELEMENT holds firework-player.js; BASELINE_FOLDER, clear.html and element.html.
@@ -22,7 +24,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import {once} from 'node:events';
 import {Worker, isMainThread, parentPort, workerData} from 'node:worker_threads';
-import {launchBrowser, serveFolder, frameProbe, closePage, elementPages} from './browser.mjs';
+import {launchBrowser, serveFolder, frameProbe, closePage, elementPages, engineName} from './browser.mjs';
 
 if (!isMainThread) { // a folder's server (serve)
   const server = await serveFolder(workerData);
@@ -44,21 +46,30 @@ function weight(folder) {
   return {file, script: script.length, wasm: Buffer.from(base64, 'base64').length};
 }
 
-// A page's first frame: milliseconds from navigation to its first clear,
-// and the files asked for before it, with their sizes.
-async function firstFrame(context, server, file) {
-  const page = await context.newPage();
+// A tab with the frame probe, and how to close it: with nothing cached,
+// `fresh`, or the browser's default one.
+async function openTab(fresh) {
+  const context = fresh && browser.createBrowserContext ? await browser.createBrowserContext() : null;
+  const page = await (context ?? (browser.defaultBrowserContext?.() || browser)).newPage();
   await page.evaluateOnNewDocument(frameProbe, false);
+  return {page, close: async () => {
+    await closePage(page);
+    await context?.close();
+  }};
+}
+
+// A page's first frame in `page`: milliseconds from navigation to its
+// first clear, and the files asked for before it, with their sizes.
+async function firstFrame(page, server, file) {
   const asked = [];
   const note = (request) => asked.push([decodeURIComponent(new URL(request.url, 'http://localhost').pathname),
     Date.now()]);
   server.on('request', note);
   await page.goto(`http://127.0.0.1:${server.address().port}/${file}`);
-  const [time, at] = await (await page.waitForFunction(() => window.fireworkProbe.firstStep &&
-    [window.fireworkProbe.firstStep, performance.timeOrigin + window.fireworkProbe.firstStep],
-  {timeout: 20000})).jsonValue();
+  await page.waitForFunction(() => window.fireworkProbe.firstStep, {timeout: 20000, polling: 50});
+  const [time, at] = await page.evaluate(() => [window.fireworkProbe.firstStep,
+    performance.timeOrigin + window.fireworkProbe.firstStep]);
   server.off('request', note);
-  await closePage(page);
   const root = server.root;
   const names = new Set(asked.filter(([, when]) => when <= at).map(([name]) => name.slice(1) || 'index.html'));
   const served = [...names].map((name) => [name, fs.statSync(path.join(root, name)).size]);
@@ -68,8 +79,11 @@ async function firstFrame(context, server, file) {
 // Each folder is served from a thread of its own, as a real server would
 // be: on this thread the server's answers would wait behind the browser's
 // messages to the driver. The thread tells each request as it comes.
+// WebKit's pages get the probe from their server (webdriver.mjs), which
+// must then be this thread's; its driver sends nothing while a page loads.
 async function serve(folder) {
   const root = path.resolve(folder);
+  if (engineName === 'webkit') return Object.assign(await serveFolder(root), {root});
   const thread = new Worker(new URL(import.meta.url), {workerData: root});
   const [port] = await once(thread, 'message');
   const listeners = new Set();
@@ -95,11 +109,12 @@ const summary = [];
 for (const visit of ['first visit', 'return visit']) {
   const returning = visit === 'return visit';
   for (const page of pages) page.times = [];
+  const kept = returning ? await openTab(false) : null; // one tab for every page's return visits
   for (let load = -1; load < Number(loads); ++load) {
     for (const page of pages) {
-      const context = returning ? browser.defaultBrowserContext() : await browser.createBrowserContext();
-      const {time, served} = await firstFrame(context, page.server, page.file);
-      if (!returning) await context.close();
+      const tab = kept ?? await openTab(true);
+      const {time, served} = await firstFrame(tab.page, page.server, page.file);
+      if (!returning) await tab.close();
       if (load >= 0) {
         page.times.push(time);
       } else if (!returning) {
@@ -109,8 +124,9 @@ for (const visit of ['first visit', 'return visit']) {
       }
     }
   }
+  await kept?.close();
   for (const page of pages) {
-    console.log(`${visit}, ${page.name}: first clear ${median(page.times).toFixed(0)} ms after navigation ` +
+    console.log(`${engineName}, ${visit}, ${page.name}: first clear ${median(page.times).toFixed(0)} ms after navigation ` +
       `(median of ${page.times.length}; ${Math.min(...page.times).toFixed(0)} to ` +
       `${Math.max(...page.times).toFixed(0)} ms)`);
   }
