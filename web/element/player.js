@@ -42,7 +42,9 @@
   //   without a copy.
   // - Elsewhere (WebKit) it is a canvas of the page's. An element that
   //   draws two frames running with no other drawing between shows that
-  //   canvas itself, over its own, and its frames need no copy. When another
+  //   canvas itself, over its own, which is hidden (the browser would
+  //   composite it all the same, some 3 ms a frame in software), and its
+  //   frames need no copy. When another
   //   element comes to draw, the frame shown is copied to its element's own
   //   canvas and the context's canvas leaves; while several draw, each frame
   //   is copied to its element's canvas. The drawing buffer is kept between
@@ -237,6 +239,7 @@
 [part=picture]:focus-visible { outline: 2px solid #fc6; outline-offset: -2px; }
 canvas { display: block; width: 100%; height: 100%; }
 canvas + canvas { position: absolute; inset: 0; pointer-events: none; }
+canvas:has(+ canvas) { visibility: hidden; }
 [part=controls] { position: absolute; left: 0; right: 0; bottom: 0; display: flex; flex-wrap: wrap; gap: 4px;
                   justify-content: center; padding: 4px; background: rgb(0 0 0 / 0.6); }
 [part=controls] button, select { min-width: 44px; min-height: 44px; padding: 0 8px; border: 1px solid #888;
