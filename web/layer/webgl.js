@@ -21,6 +21,10 @@
 // window (Module.canvas), or shows it where it was drawn. Browsers allow a
 // page only some 16 contexts, so a gallery of fireworks needs the sharing.
 //
+// The page may move its fireworks to another context (several elements,
+// where an OffscreenCanvas serves them better): each makes its textures
+// and sends its state there as on a restored context.
+//
 // A lost context: WebGL.create's caller hears of it and holds still, since
 // nothing can be drawn. When the browser gives the context back, the shader
 // and the buffer are made again here, the textures and the rest of the
@@ -46,13 +50,20 @@ mergeInto(LibraryManager.library, {
 
     // The shared context, made with `attributes` if the page has none yet;
     // `onLost` and `onRestored` are called when the browser takes it and
-    // gives it back. False where the browser has no WebGL.
+    // gives it back. When the page moves its fireworks to another context,
+    // this one's textures and state go there too. False where the browser
+    // has no WebGL.
     create: function(attributes, onLost, onRestored) {
       WebGL.gl = Module['surface'].join(WebGL, attributes, onLost, function() {
         if (!WebGL.gl) return; // the firework has ended
         WebGL.textures = [];
         _webglRestore();
         onRestored();
+      }, function(gl) {
+        if (!WebGL.gl) return;
+        WebGL.gl = gl;
+        WebGL.textures = [];
+        _webglRestore();
       });
       return !!WebGL.gl;
     },
