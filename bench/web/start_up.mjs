@@ -15,8 +15,9 @@
 //   and their ratio. A first visit: each load in a tab with nothing cached
 //   and no service worker, in a browser context of its own (a WebDriver
 //   session of its own in WebKit, whose driver gives each a store of its
-//   own). Then a return visit: the same loads in one tab, where each
-//   page's service worker answers from its cache.
+//   own). Then a return visit: the same loads in the browser's default
+//   context (in WebKit, one session), where each page's service worker
+//   answers from its cache.
 //
 // usage: [FIREWORK_EARLIER_SITE=FOLDER] node start_up.mjs SITE ELEMENT BASELINE_FOLDER [LOADS]
 //   ELEMENT holds firework-player.js; BASELINE_FOLDER, clear.html and element.html.
@@ -109,12 +110,13 @@ const summary = [];
 for (const visit of ['first visit', 'return visit']) {
   const returning = visit === 'return visit';
   for (const page of pages) page.times = [];
-  const kept = returning ? await openTab(false) : null; // one tab for every page's return visits
+  // WebKit's store lasts as long as its session: one tab for every return visit there.
+  const kept = returning && !browser.defaultBrowserContext ? await openTab(false) : null;
   for (let load = -1; load < Number(loads); ++load) {
     for (const page of pages) {
-      const tab = kept ?? await openTab(true);
+      const tab = kept ?? await openTab(!returning);
       const {time, served} = await firstFrame(tab.page, page.server, page.file);
-      if (!returning) await tab.close();
+      if (!kept) await tab.close();
       if (load >= 0) {
         page.times.push(time);
       } else if (!returning) {
