@@ -103,12 +103,14 @@
         : null;
       const gl = canvas?.getContext('webgl', this.attributes);
       if (!gl) return;
+      const wasLost = this.gl.isContextLost();
       this.listen(false);
       if (this.shownIn) this.retired = {canvas: this.canvas, gl: this.gl, shownBy: this.shownBy};
       else this.gl.getExtension('WEBGL_lose_context')?.loseContext();
       Object.assign(this, {canvas, gl, objects: {}, owner: null, shownIn: null, shownBy: null, lastPresenter: null});
       this.listen(true);
       for (const {moved} of [...this.users.values()]) moved(gl);
+      if (wasLost) this.tell('webglcontextrestored'); // the fireworks go on in the new one
     },
     // The page's canvas, no longer showing a frame, goes with its context.
     retire() {

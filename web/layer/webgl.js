@@ -61,9 +61,11 @@ mergeInto(LibraryManager.library, {
         onRestored();
       }, function(gl) {
         if (!WebGL.gl) return;
+        var wasLost = WebGL.gl.isContextLost();
         WebGL.gl = gl;
         WebGL.textures = [];
         _webglRestore();
+        if (wasLost) onRestored(); // held still on the context left behind
       });
       return !!WebGL.gl;
     },
