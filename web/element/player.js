@@ -85,7 +85,6 @@
         }
         if (!this.gl) return null;
         this.listen(true);
-        if (this.elements.size > 1) this.move();
       }
       return this.gl;
     },
@@ -371,12 +370,6 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       if (this.#program || this.#ended) return; // moved within the page
       surface.count(this, true);
       followSound();
-      // In view now, by its box against the window's: the observer's first
-      // report comes only with the next frame, which the first step need
-      // not wait for.
-      const box = this.getBoundingClientRect();
-      this.#inView = box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
-        box.top < innerHeight && box.left < innerWidth;
       watchView(this, (inView) => {
         this.#inView = inView;
         if (this.#program?.hold) this.#program.hold(!inView);
@@ -600,7 +593,12 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
       this.#offShow = false;
       this.#lines = [];
       this.#output = '';
+      // Its box sizes the window; against the window's it tells whether it
+      // is in view now: the observer's first report comes only with the
+      // next frame, which the first step need not wait for.
       const box = this.getBoundingClientRect();
+      this.#inView = box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
+        box.top < innerHeight && box.left < innerWidth;
       const program = {
         canvas: this.#canvas,
         surface,
