@@ -5,6 +5,7 @@
 //   browser.newPage(), browser.close();
 //   page.goto, reload, url, title, evaluate, waitForFunction,
 //   waitForNavigation, $, $eval, $$eval, click, keyboard.press/down/up,
+//   mouse.move/down/up/click,
 //   setViewport (its size: the device scale is the browser's own),
 //   evaluateOnNewDocument, on('console' | 'pageerror'), close;
 //   an element's screenshot({encoding: 'base64'}).
@@ -43,7 +44,8 @@ export const withScripts = (html, scripts) =>
 
 // WebDriver's names for the keys that have one (puppeteer's names).
 const keyNames = {Escape: '\uE00C', Tab: '\uE004', Enter: '\uE007', Space: ' ', Shift: '\uE008',
-  Control: '\uE009', Alt: '\uE00A', Meta: '\uE03D', Backspace: '\uE003'};
+  Control: '\uE009', Alt: '\uE00A', Meta: '\uE03D', Backspace: '\uE003', Delete: '\uE017', Home: '\uE011',
+  End: '\uE010', ArrowLeft: '\uE012', ArrowRight: '\uE014'};
 const keyValue = (key) => keyNames[key] ?? (/^Key[A-Z]$/.test(key) ? key.slice(3).toLowerCase() : key);
 
 // Runs `fn` in the page with `args` and waits for its promise; its value
@@ -119,6 +121,10 @@ function webDriverPage(call) {
     return found.length ? Object.values(found[0])[0] : null;
   };
   const keyActions = (actions) => call('POST', '/actions', {actions: [{type: 'key', id: 'keyboard', actions}]});
+  const mouseActions = (actions) => call('POST', '/actions', {actions: [{type: 'pointer', id: 'mouse',
+    parameters: {pointerType: 'mouse'}, actions}]});
+  const mouseMove = (x, y) => ({type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport',
+    duration: 0});
 
   Object.assign(page, {
     on(type, listener) {
@@ -169,6 +175,14 @@ function webDriverPage(call) {
         await keyActions([{type: 'keyUp', value: keyValue(key)}]);
         await call('DELETE', '/actions');
       },
+    },
+    // The mouse's button stays down from down() to up().
+    mouse: {
+      move: (x, y, {steps = 1} = {}) => mouseActions(Array.from({length: steps}, () => mouseMove(x, y))),
+      down: () => mouseActions([{type: 'pointerDown', button: 0}]),
+      up: () => mouseActions([{type: 'pointerUp', button: 0}]),
+      click: (x, y, {count = 1} = {}) => mouseActions([mouseMove(x, y), ...Array.from({length: count},
+        () => [{type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}]).flat()]),
     },
     // The window's size is set so that the page gets `width` x `height`
     // CSS pixels; the browser's chrome around it is measured.

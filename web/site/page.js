@@ -13,7 +13,6 @@ const output = document.getElementById('output');
 const keyButtons = [...document.querySelectorAll('#controls button[data-key]')];
 const fullscreenButton = document.getElementById('fullscreen');
 const soundButton = document.getElementById('sound');
-const videoButton = document.getElementById('save-video');
 
 // The status line: the note on the show, then what the firework and the
 // page have said, a line each.
@@ -40,13 +39,7 @@ function unsay(text) {
 function noteShow(text, selected = '') {
   statusParts.note = text;
   showStatus();
-  if (!selected) return;
-  const range = document.createRange();
-  const at = text.indexOf(selected);
-  range.setStart(statusLine.firstChild, at);
-  range.setEnd(statusLine.firstChild, at + selected.length);
-  getSelection().removeAllRanges();
-  getSelection().addRange(range);
+  if (selected) selectPart(statusLine, selected);
 }
 
 // The firework's end: by ESC, or by a fatal failure, which the element
@@ -119,85 +112,19 @@ soundButton.addEventListener('click', () => {
   player.sound = !player.sound;
   soundButton.setAttribute('aria-pressed', String(player.sound));
 });
-document.getElementById('share').addEventListener('click', shareShow);
+document.getElementById('share').addEventListener('click', () => shareAddress(location.href, showState.note));
 document.getElementById('play-show').addEventListener('click', playBuiltInShow);
 
-// Saving a video: where the browser has WebCodecs, the button renders the
-// show (video.js, loaded then). Which encoders there are is asked only
-// then: asking costs the browser its media framework's start-up, which the
-// page's first frame should not wait for.
-function videoUnsupported(why) {
-  videoButton.disabled = true;
-  videoButton.title = `This browser cannot save a video: ${why}.`;
-}
-if (typeof VideoEncoder === 'undefined') videoUnsupported('it has no WebCodecs');
-else videoButton.disabled = false;
-
-const loadScript = (src) => new Promise((resolve, reject) => {
-  const script = document.createElement('script');
-  script.src = src;
-  script.onload = resolve;
-  script.onerror = () => reject(new Error(`${src} is missing beside this page`));
-  document.head.appendChild(script);
-});
-// The video's code, the first time it is needed: the muxer, the sound's
-// offline rendering, where the file goes, then video.js.
-async function loadVideo() {
-  if (typeof renderVideo !== 'undefined') return;
-  for (const script of ['mediabunny.js', 'burst_sound.js', 'video_file.js', 'video.js']) await loadScript(script);
+// "Compose a show" opens the editor with the show in the address.
+const composeLink = document.getElementById('compose');
+for (const type of ['pointerdown', 'focus', 'click']) {
+  composeLink.addEventListener(type, () => {
+    composeLink.href = 'editor.html' + (location.hash.startsWith(showFormat.prefix) ? location.hash : '');
+  });
 }
 
-// "46 s, about 12 MB": a video's length and size, as the page says them.
-function videoLength({seconds, bytes}) {
-  const time = seconds < 10 ? `${seconds.toFixed(1)} s` : seconds < 120 ? `${Math.round(seconds)} s` :
-    `${Math.floor(seconds / 60)} min ${Math.round(seconds % 60)} s`;
-  const megabytes = bytes / 1e6;
-  return `${time}, about ${megabytes < 10 ? megabytes.toFixed(1) : Math.round(megabytes)} MB`;
-}
-
-videoButton.addEventListener('click', async () => {
-  const {keys, frames} = showToRender();
-  const panel = document.getElementById('rendering');
-  const bar = document.getElementById('render-progress');
-  const about = document.getElementById('render-about');
-  const percent = document.getElementById('render-percent');
-  let cancelled = false; // from the press of Save video on
-  document.getElementById('render-cancel').onclick = () => (cancelled = true);
-  videoButton.disabled = true;
-  bar.max = frames;
-  bar.value = 0;
-  about.textContent = '';
-  percent.textContent = '0 %';
-  panel.hidden = false;
-  try {
-    await loadVideo();
-    const video = !cancelled && await renderVideo(player, keys, frames, {
-      sound: player.sound,
-      // Said before the first frame renders. Held in the tab's memory, a
-      // video of over 5 minutes is made only if the visitor wants it.
-      told: (estimate) => {
-        about.textContent = videoLength(estimate);
-        return estimate.streamed || estimate.seconds <= 300 ||
-          confirm(`This browser keeps the video in memory while it renders: ${videoLength(estimate)}. Go on?`);
-      },
-      progress: (done) => {
-        bar.value = done;
-        percent.textContent = `${Math.floor(100 * done / frames)} %`;
-      },
-      cancelled: () => cancelled,
-    });
-    if (video) await handOver(video);
-    videoButton.disabled = false;
-  } catch (error) {
-    if (error.noEncoder) videoUnsupported(error.message);
-    else if (error.name === 'QuotaExceededError') say('The video could not be saved: this device has no room left ' +
-      'for it.', false);
-    else say('The video could not be saved: ' + error.message, false);
-    videoButton.disabled = Boolean(error.noEncoder);
-  } finally {
-    panel.hidden = true;
-  }
-});
+// Saving a video (video_button.js): the show so far, or the one played.
+wireVideoButton(player, showToRender, say);
 
 // A video that a tab closed while it rendered, or after its download,
 // leaves its file in the origin's private file system (video_file.js); the

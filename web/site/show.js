@@ -115,10 +115,21 @@ function showToRender() {
   return {keys, frames: (keys.length ? keys[keys.length - 1].step : 0) + videoTail};
 }
 
+// Selects `part` of the text of `element` (one text node), so that it
+// can be copied at once.
+function selectPart(element, part) {
+  const range = document.createRange();
+  const at = element.firstChild.textContent.indexOf(part);
+  range.setStart(element.firstChild, at);
+  range.setEnd(element.firstChild, at + part.length);
+  getSelection().removeAllRanges();
+  getSelection().addRange(range);
+}
+
 // The Share button: the browser's own share sheet where there is one
-// (phones), else the clipboard, else the address shown to be copied by hand.
-async function shareShow() {
-  const address = location.href;
+// (phones), else the clipboard, else `address` shown to be copied by hand;
+// `note(text, selected)` tells which.
+async function shareAddress(address, note) {
   if (navigator.share) {
     try {
       await navigator.share({title: document.title, url: address});
@@ -129,9 +140,9 @@ async function shareShow() {
   }
   try {
     await navigator.clipboard.writeText(address);
-    showState.note('The address of this show is copied to the clipboard.');
+    note('The address of this show is copied to the clipboard.');
   } catch (error) {
-    showState.note(`Copy the address of this show: ${address}`, address);
+    note(`Copy the address of this show: ${address}`, address);
   }
 }
 

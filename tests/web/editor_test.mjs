@@ -1,0 +1,229 @@
+// editor_test.mjs: the show editor (editor.html). A keyboard session builds
+// a show, with undo and redo, and the address follows it; the pointer
+// drags cues and scrubs; the preview at a step equals the embed code's
+// player, in a page of another origin, sought to that step; the show comes
+// back on this device; bad shows and edits past the format's limits are
+// refused; the phone layout, reduced motion and an axe audit.
+//
+// usage: node editor_test.mjs SITE
+// Prints a line per check and "N passed, N failed"; exits 1 on a failure.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {launchBrowser, serveFolder, checkList, openPage, audit, closeAll, pictureHash} from './browser.mjs';
+
+const [site] = process.argv.slice(2);
+const {check, finishClean, can} = checkList('editor');
+const errors = [];
+const server = await serveFolder(path.resolve(site));
+const url = `http://127.0.0.1:${server.address().port}/editor.html`;
+const embedFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-embed-'));
+const embedServer = await serveFolder(embedFolder);
+let browser = await launchBrowser();
+
+// The editor with `hash`, once its preview has drawn, paused at step 0
+// with the timeline focused.
+async function open(hash = '', viewport = null) {
+  const page = await openPage(browser, url + hash, false, errors, viewport);
+  await page.waitForFunction(() => window.preview?.currentStep > 0, {timeout: 20000, polling: 100});
+  await page.evaluate(() => {
+    preview.pause();
+    timeline.box.focus();
+    seekTo(0);
+  });
+  return page;
+}
+// What the editor shows and says.
+const state = (page) => page.evaluate(() => ({hash: location.hash,
+  said: document.getElementById('said').textContent, note: document.getElementById('note').textContent,
+  playhead: timeline.playhead, step: preview.currentStep, paused: preview.paused,
+  active: document.getElementById(timeline.box.getAttribute('aria-activedescendant'))?.textContent ?? ''}));
+// The state once the preview shows the playhead's step.
+async function settled(page) {
+  await page.waitForFunction(() => preview.currentStep === timeline.playhead, {polling: 100});
+  return state(page);
+}
+// Keys typed on the timeline, "Control+Shift+z" holding the modifiers.
+async function type(page, ...keys) {
+  for (const chord of keys) {
+    const parts = chord.split('+');
+    const key = parts.pop();
+    for (const modifier of parts) await page.keyboard.down(modifier);
+    await page.keyboard.press(key);
+    for (const modifier of parts.reverse()) await page.keyboard.up(modifier);
+  }
+}
+// The point of the viewport at `step` in `lane` (-1: the ruler).
+const point = (page, step, lane) => page.evaluate((step, lane) => {
+  const box = timeline.box.getBoundingClientRect();
+  const y = lane < 0 ? timeline.ruler / 2 : timeline.ruler + (lane + 0.5) * timeline.lane;
+  return [box.left + xOf(step), box.top + y];
+}, step, lane);
+async function drag(page, from, to) {
+  await page.mouse.move(...from);
+  await page.mouse.down();
+  await page.mouse.move(...to, {steps: 4});
+  await page.mouse.up();
+}
+// The preview's picture once it shows step `step`: a hash.
+const pictureAt = async (page, step) => pictureHash(await page.evaluate(async (step) => {
+  await fireworkProbe.until(() => preview.currentStep === step);
+  await fireworkProbe.shown();
+  return fireworkProbe.picture().toDataURL();
+}, step));
+
+try {
+  // A keyboard session: cues at the playhead, moved, copied, removed,
+  // undone and redone; the address holds the show after each edit.
+  const page = await open();
+  const hashes = [];
+  const session = [['r'], ['Shift+ArrowRight', 'a'], ['ArrowRight', 'ArrowRight', 'd'], ['Control+a', 'Control+c'],
+    ['End', 'Shift+ArrowRight', 'Control+v'], ['Alt+ArrowLeft', 'Alt+ArrowLeft'], ['Control+ArrowRight'], ['Delete']];
+  for (const keys of session) {
+    await type(page, ...keys);
+    hashes.push((await state(page)).hash);
+  }
+  const built = await state(page);
+  check('keys build a show: a cue at the playhead, Ctrl+V pastes the copy there, Alt+Left selects the cue before, ' +
+    'Ctrl+Right moves it, Delete removes it', hashes.join(' ') ===
+    '#show=1.R #show=1.RA1o #show=1.RA1oD2 #show=1.RA1oD2 #show=1.RA1oD2R1oA1oD2 #show=1.RA1oD2R1oA1oD2 ' +
+    '#show=1.RA1pD1R1oA1oD2 #show=1.RD1qR1oA1oD2' && built.said === 'a at 1.02 s removed', JSON.stringify(built));
+  await type(page, 'Control+z', 'Control+z', 'Control+z');
+  const undone = await state(page);
+  await type(page, 'Control+Shift+z', 'Control+y');
+  const redone = await state(page);
+  check('undo brings back the cues and the selection; redo takes them again; the live region says each',
+    undone.hash === '#show=1.RA1oD2' && undone.said === 'Undone: 3 cues pasted' && undone.active === 'd at 1.03 s' &&
+      redone.hash === hashes[6] && redone.active === 'a at 1.02 s' && redone.said === 'Redone: a at 1.02 s moved',
+    `${JSON.stringify(undone)} ${JSON.stringify(redone)}`);
+
+  // The pointer, the whole show in view: a cue dragged to another lane and
+  // later, one added by a double click, a scrub along the ruler that the
+  // preview follows.
+  await page.click('#fit');
+  await drag(page, await point(page, 62, 3), await point(page, 90, 0));
+  const dragged = await state(page);
+  await page.mouse.click(...await point(page, 30, 5), {count: 2});
+  const added = await state(page);
+  await drag(page, await point(page, 5, -1), await point(page, 47, -1));
+  const scrubbed = await settled(page);
+  check('a dragged cue changes burst and step; a double click adds one; a scrub moves the playhead and the preview',
+    dragged.hash === '#show=1.RA1pWtRwA1oD2' && added.hash === '#show=1.RCuAvWtRwA1oD2' &&
+      added.said === 'c at 0.50 s added' && Math.abs(scrubbed.playhead - 47) <= 1 &&
+      scrubbed.step === scrubbed.playhead,
+    `${JSON.stringify(dragged)} ${JSON.stringify(added)} ${JSON.stringify(scrubbed)}`);
+
+  // The preview at steps reached by stepping, scrubbing and undoing, against
+  // the element of the embed code in a page of another origin.
+  const pictures = {};
+  await type(page, 'Home', 'Shift+ArrowRight', 'ArrowRight');
+  pictures[61] = await pictureAt(page, 61);
+  await drag(page, await point(page, 10, -1), await point(page, 100, -1));
+  const scrub = (await settled(page)).playhead;
+  pictures[scrub] = await pictureAt(page, scrub);
+  await type(page, 'Control+z');
+  pictures[scrub + ' undone'] = await pictureAt(page, scrub);
+  const undoneShow = (await state(page)).hash;
+  await type(page, 'Control+Shift+z');
+  await page.evaluate(() => {
+    navigator.clipboard.writeText = () => Promise.reject(new Error('no clipboard here'));
+    document.getElementById('embed').click();
+  });
+  const code = await page.evaluate(async () => {
+    const line = document.getElementById('note');
+    await fireworkProbe.until(() => line.textContent.includes('embed code: '));
+    return line.textContent.split('embed code: ')[1];
+  });
+  const size = await page.evaluate(() => ({width: fireworkProbe.canvas().width / devicePixelRatio,
+    height: fireworkProbe.canvas().height / devicePixelRatio}));
+  const found = await audit(page);
+  check('with cues selected, no violation of WCAG 2.2 A or AA', found.length === 0, found.join('; '));
+  const show = (await state(page)).hash.slice('#show='.length);
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('note').textContent !== '', {polling: 100});
+  const brought = await state(page);
+  check('opened with no show, the editor brings back the last one edited here, and says so',
+    brought.hash === `#show=${show}` && brought.note.startsWith('Brought back the last show edited on this device: '),
+    JSON.stringify(brought));
+  await page.close(); // WebKit's driver keeps one window at a time
+  fs.writeFileSync(path.join(embedFolder, 'embed.html'), '<!doctype html><html lang="en"><head><meta charset="utf-8">' +
+    '<link rel="icon" href="data:,"><title>Embedded</title><style>firework-player { display: block; ' +
+    `width: ${size.width}px; height: ${size.height}px }</style></head><body>${code}</body></html>`);
+  const embed = await openPage(browser, `http://127.0.0.1:${embedServer.address().port}/embed.html`, false, errors);
+  const seekEmbed = async (show, step) => {
+    await embed.evaluate(async (show) => {
+      window.preview = document.querySelector('firework-player');
+      preview.pause();
+      preview.show = show;
+    }, show);
+    await embed.evaluate((step) => preview.seek(step), step);
+    return pictureAt(embed, step);
+  };
+  const off = [];
+  for (const step of [61, scrub]) if (pictures[step] !== await seekEmbed(show, step)) off.push(step);
+  const offUndone = pictures[scrub + ' undone'] !== await seekEmbed(undoneShow.slice(6), scrub);
+  check('the preview at a step, reached by stepping, scrubbing or undoing, equals the embed code\'s player ' +
+    'in a page of another origin sought there',
+  code.startsWith(`<script src="${new URL('firework-player.js', url)}">`) &&
+    code.includes(`<firework-player show="${show}" autoplay loop>`) && off.length === 0 && !offUndone,
+  `${code}; differs at ${off} ${offUndone ? 'undone' : ''}`);
+  await embed.close();
+
+  // Bad input: a show that cannot be read; edits past 10,000 keys, past
+  // 64 KB, past six base-36 digits between cues; a move before step 0.
+  const bad = await open('#show=2.R');
+  const badState = await state(bad);
+  await type(bad, 'w');
+  check('a show that cannot be read is said with the main page\'s reason, the editor opens empty and the address ' +
+    'stays until the first edit', badState.note === 'The show in the address could not be read: it is written in ' +
+    'version 2 of the format, and this page reads version 1.' && badState.hash === '#show=2.R' &&
+    (await state(bad)).hash === '#show=1.W', JSON.stringify(badState));
+  await bad.close();
+  const limits = [['1.' + 'W1'.repeat(10000), ['r'], 'a show holds at most 10,000 cues'],
+    ['1.' + 'W100000'.repeat(9362), ['r'], 'the show would be longer than 64 KB written'],
+    ['1.Wzzzzzz', ['Control+a', 'Control+ArrowRight'], 'a cue would be 2,176,782,336 steps or more after'],
+    ['1.RW1o', ['Alt+ArrowRight', 'Control+Shift+ArrowLeft', 'Control+Shift+ArrowLeft'], '']];
+  for (const [text, keys, why] of limits) {
+    const limited = await open('#show=' + text);
+    await type(limited, ...keys);
+    const after = await state(limited);
+    check(`an edit past the format's limits is refused, nothing changed: ${why || 'no cue before step 0'}`,
+      after.hash === '#show=' + (why ? text : '1.RW') && after.said.startsWith(why && 'Not done: ' + why),
+      JSON.stringify({...after, hash: after.hash.slice(0, 40)}));
+    await limited.close();
+  }
+
+  if (can('phone', 'the phone layout')) {
+    const phone = await open('#show=1.RW1o', {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true,
+      hasTouch: true});
+    const layout = await phone.evaluate(() => ({wide: document.documentElement.scrollWidth,
+      lane: timeline.lane, small: [...document.querySelectorAll('button, a')].filter((target) =>
+        target.offsetParent && target.getBoundingClientRect().height < 44).map((target) => target.textContent)}));
+    const touch = can('touch', 'a tap on a burst button and a cue dragged by a finger');
+    await (touch ? phone.tap : phone.click).call(phone, '#bursts button[data-key="s"]');
+    const tapped = await state(phone);
+    if (touch) {
+      await phone.touchscreen.touchStart(...await point(phone, 60, 0));
+      await phone.touchscreen.touchMove(...await point(phone, 80, 1));
+      await phone.touchscreen.touchEnd();
+    }
+    const fingered = await state(phone);
+    await phone.close();
+    check('on a phone the editor fits without sideways scrolling, lanes and buttons 44 pixels; a burst button adds ' +
+      'its cue at the playhead, a finger drags a cue', layout.wide <= 390 && layout.lane === (touch ? 44 : 28) &&
+      layout.small.length === 0 && tapped.hash === '#show=1.RSW1o' && fingered.hash === (touch ? '#show=1.RSS28' :
+      tapped.hash), `${JSON.stringify(layout)} ${tapped.hash} ${fingered.hash}`);
+  }
+  await browser.close();
+
+  browser = await launchBrowser({reducedMotion: true});
+  const still = await openPage(browser, url + '#show=1.R', false, errors);
+  await still.waitForFunction(() => window.preview?.currentStep >= 0 && preview.paused, {polling: 100});
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  const stillState = await state(still);
+  check('under reduced motion nothing plays until asked', stillState.paused && stillState.step <= 1,
+    JSON.stringify(stillState));
+} finally {
+  await closeAll(browser, server, embedServer, embedFolder);
+}
+finishClean(errors);

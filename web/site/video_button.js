@@ -1,0 +1,94 @@
+// video_button.js: the "Save video" button (id save-video) and its progress
+// panel (rendering), as the main page and the editor both have them. Where the
+// browser has WebCodecs, the button renders a show (video.js, loaded then,
+// with what it needs). Which encoders there are is asked only then: asking
+// costs the browser its media framework's start-up, which the page's first
+// frame should not wait for.
+'use strict';
+
+const loadScript = (src) => new Promise((resolve, reject) => {
+  const script = document.createElement('script');
+  script.src = src;
+  script.onload = resolve;
+  script.onerror = () => reject(new Error(`${src} is missing beside this page`));
+  document.head.appendChild(script);
+});
+// The video's code, the first time it is needed: the muxer, the sound's
+// offline rendering, where the file goes, then video.js.
+async function loadVideo() {
+  if (typeof renderVideo !== 'undefined') return;
+  for (const script of ['mediabunny.js', 'burst_sound.js', 'video_file.js', 'video.js']) await loadScript(script);
+}
+
+// "46 s, about 12 MB": a video's length and size, as the page says them.
+function videoLength({seconds, bytes}) {
+  const time = seconds < 10 ? `${seconds.toFixed(1)} s` : seconds < 120 ? `${Math.round(seconds)} s` :
+    `${Math.floor(seconds / 60)} min ${Math.round(seconds % 60)} s`;
+  const megabytes = bytes / 1e6;
+  return `${time}, about ${megabytes < 10 ? megabytes.toFixed(1) : Math.round(megabytes)} MB`;
+}
+
+// Wires the button up: a press renders `toRender()` ({keys, frames}) as
+// `player` (a <firework-player>) would draw it, with its sound if on;
+// `say(text)` tells what went wrong.
+function wireVideoButton(player, toRender, say) {
+  const button = document.getElementById('save-video');
+  const unsupported = (why) => {
+    button.disabled = true;
+    button.title = `This browser cannot save a video: ${why}.`;
+  };
+  if (typeof VideoEncoder === 'undefined') unsupported('it has no WebCodecs');
+  else button.disabled = false;
+  // The panel, hidden until a video renders, after the button's toolbar.
+  const panel = document.createElement('div');
+  Object.assign(panel, {id: 'rendering', hidden: true, innerHTML: '<label for="render-progress">Rendering the video ' +
+    '(<span id="render-about"></span>): <span id="render-percent">0 %</span></label>' +
+    '<progress id="render-progress" max="100" value="0"></progress>' +
+    '<button type="button" id="render-cancel">Cancel</button>'});
+  panel.setAttribute('role', 'group');
+  panel.setAttribute('aria-label', 'Saving the video');
+  button.parentElement.after(panel);
+
+  button.addEventListener('click', async () => {
+    const {keys, frames} = toRender();
+    const bar = document.getElementById('render-progress');
+    const about = document.getElementById('render-about');
+    const percent = document.getElementById('render-percent');
+    let cancelled = false; // from the press of Save video on
+    document.getElementById('render-cancel').onclick = () => (cancelled = true);
+    button.disabled = true;
+    bar.max = frames;
+    bar.value = 0;
+    about.textContent = '';
+    percent.textContent = '0 %';
+    panel.hidden = false;
+    try {
+      await loadVideo();
+      const video = !cancelled && await renderVideo(player, keys, frames, {
+        sound: player.sound,
+        // Said before the first frame renders. Held in the tab's memory, a
+        // video of over 5 minutes is made only if the visitor wants it.
+        told: (estimate) => {
+          about.textContent = videoLength(estimate);
+          return estimate.streamed || estimate.seconds <= 300 ||
+            confirm(`This browser keeps the video in memory while it renders: ${videoLength(estimate)}. Go on?`);
+        },
+        progress: (done) => {
+          bar.value = done;
+          percent.textContent = `${Math.floor(100 * done / frames)} %`;
+        },
+        cancelled: () => cancelled,
+      });
+      if (video) await handOver(video);
+      button.disabled = false;
+    } catch (error) {
+      if (error.noEncoder) unsupported(error.message);
+      else if (error.name === 'QuotaExceededError') say('The video could not be saved: this device has no room left ' +
+        'for it.');
+      else say('The video could not be saved: ' + error.message);
+      button.disabled = Boolean(error.noEncoder);
+    } finally {
+      panel.hidden = true;
+    }
+  });
+}
