@@ -169,6 +169,20 @@ try {
   `${code}; differs at ${off} ${offUndone ? 'undone' : ''}`);
   await embed.close();
 
+  // The main page's "Compose a show" and the editor's "Open on the main
+  // page" carry the show across.
+  const main = await openPage(browser, url.replace('editor.html', 'index.html#show=1.RW1o'), false, errors);
+  await main.evaluate(() => document.getElementById('compose').click());
+  await main.waitForFunction(() => location.pathname.endsWith('editor.html') && document.readyState === 'complete',
+    {polling: 100});
+  const composed = await main.evaluate(() => [location.hash, composition.cues.length]);
+  await main.evaluate(() => document.getElementById('open-main').click());
+  await main.waitForFunction(() => location.pathname.endsWith('index.html'), {polling: 100});
+  const opened = await main.evaluate(() => location.hash);
+  check('"Compose a show" opens the main page\'s show in the editor; "Open on the main page" brings it back',
+    composed.join() === '#show=1.RW1o,2' && opened === '#show=1.RW1o', `${composed} ${opened}`);
+  await main.close();
+
   // Bad input: a show that cannot be read; edits past 10,000 keys, past
   // 64 KB, past six base-36 digits between cues; a move before step 0.
   const bad = await open('#show=2.R');
@@ -199,7 +213,7 @@ try {
     const layout = await phone.evaluate(() => ({wide: document.documentElement.scrollWidth,
       lane: timeline.lane, small: [...document.querySelectorAll('button, a')].filter((target) =>
         target.offsetParent && target.getBoundingClientRect().height < 44).map((target) => target.textContent)}));
-    const touch = can('touch', 'a tap on a burst button and a cue dragged by a finger');
+    const touch = can('touch', 'a tap on a burst button, a cue dragged by a finger, two fingers zooming');
     await (touch ? phone.tap : phone.click).call(phone, '#bursts button[data-key="s"]');
     const tapped = await state(phone);
     if (touch) {
@@ -208,11 +222,26 @@ try {
       await phone.touchscreen.touchEnd();
     }
     const fingered = await state(phone);
+    let zoomed = null;
+    if (touch) {
+      // Two fingers spread apart: the timeline zooms in about them.
+      const client = await phone.createCDPSession();
+      const [x, y] = await point(phone, 40, 3);
+      const fingers = (apart) => [{x: x - apart, y, id: 1}, {x: x + apart, y, id: 2}];
+      const before = await phone.evaluate(() => timeline.perStep);
+      await client.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: fingers(20)});
+      for (const apart of [30, 40, 50, 60]) {
+        await client.send('Input.dispatchTouchEvent', {type: 'touchMove', touchPoints: fingers(apart)});
+      }
+      await client.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+      zoomed = await phone.evaluate(() => timeline.perStep) / before;
+    }
     await phone.close();
     check('on a phone the editor fits without sideways scrolling, lanes and buttons 44 pixels; a burst button adds ' +
-      'its cue at the playhead, a finger drags a cue', layout.wide <= 390 && layout.lane === (touch ? 44 : 28) &&
+      'its cue at the playhead, a finger drags a cue, two fingers zoom', layout.wide <= 390 && layout.lane === (touch ? 44 : 28) &&
       layout.small.length === 0 && tapped.hash === '#show=1.RSW1o' && fingered.hash === (touch ? '#show=1.RSS28' :
-      tapped.hash), `${JSON.stringify(layout)} ${tapped.hash} ${fingered.hash}`);
+      tapped.hash) && (!touch || Math.abs(zoomed - 3) < 0.2), `${JSON.stringify(layout)} ${tapped.hash} ${fingered.hash} ` +
+      `zoomed ${zoomed}x`);
   }
   await browser.close();
 

@@ -105,7 +105,8 @@ function paintTimeline() {
     context.fillRect(x, ruler, 1, 7 * lane);
     context.fillStyle = '#bbb';
     context.fillRect(x, ruler - 8, 1, 8);
-    const label = clockTime(step) + (spacing < showFormat.stepsPerSecond ? ` · ${step}` : '');
+    const time = clockTime(step);
+    const label = spacing % showFormat.stepsPerSecond ? `${time} · ${step}` : time.slice(0, -3); // whole seconds: m:ss
     context.fillText(label, x + 3, ruler / 2 - 2);
   }
 
