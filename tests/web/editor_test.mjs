@@ -188,10 +188,17 @@ try {
   const bad = await open('#show=2.R');
   const badState = await state(bad);
   await type(bad, 'w');
+  const edited = await state(bad);
+  const typed = await bad.evaluate(async () => {
+    location.hash = '#show=1.RAa';
+    await fireworkProbe.until(() => composition.cues.length === 2);
+    return writeShow(composition.cues) + document.getElementById('note').textContent;
+  });
   check('a show that cannot be read is said with the main page\'s reason, the editor opens empty and the address ' +
-    'stays until the first edit', badState.note === 'The show in the address could not be read: it is written in ' +
-    'version 2 of the format, and this page reads version 1.' && badState.hash === '#show=2.R' &&
-    (await state(bad)).hash === '#show=1.W', JSON.stringify(badState));
+    'stays until the first edit; a show typed into the address opens', badState.note === 'The show in the address ' +
+    'could not be read: it is written in version 2 of the format, and this page reads version 1.' &&
+    badState.hash === '#show=2.R' && edited.hash === '#show=1.W' && typed === '1.RAa',
+  `${JSON.stringify(badState)} ${edited.hash} ${typed}`);
   await bad.close();
   const limits = [['1.' + 'W1'.repeat(10000), ['r'], 'a show holds at most 10,000 cues'],
     ['1.' + 'W100000'.repeat(9362), ['r'], 'the show would be longer than 64 KB written'],

@@ -97,14 +97,12 @@ function selectNext(direction) {
 }
 
 // The show in the address, else the last one edited here; a show that
-// cannot be read leaves the address as it is until the first edit.
+// cannot be read leaves the editor empty and the address as it is until
+// the first edit.
 function openShow() {
   const show = parseShow(location.hash);
-  if (show?.error) {
-    note(`The show in the address could not be read: ${show.error}.`);
-    return;
-  }
-  let keys = show?.keys;
+  let keys = show?.keys ?? [];
+  note(show?.error ? `The show in the address could not be read: ${show.error}.` : '');
   if (!show) {
     let kept = null;
     try {
@@ -119,10 +117,16 @@ function openShow() {
       note(`Brought back the last show edited on this device: ${cuesName(keys)}.`);
     }
   }
-  if (!keys) return;
   openCues(keys);
   player.show = writeShow(keys);
-  openMain.href = 'index.html' + showFormat.prefix + writeShow(keys);
+  openMain.href = 'index.html' + showFormat.prefix + player.show;
+}
+
+// A show typed into the address opens as a new one, with no undo before it.
+function reopen() {
+  openShow();
+  fitTimeline(composition.cues.at(-1)?.step ?? 0);
+  seekTo(0, false);
 }
 
 // The keys of the timeline; Cmd stands for Ctrl on macOS.
@@ -162,7 +166,8 @@ function onKey(event) {
 // playhead it scrubs; on a cue it selects and drags; on empty lanes a mouse
 // draws a selection (a click moves the playhead) and a finger pans (a tap
 // moves the playhead, or adds a cue while the lane's burst button is held).
-// Two fingers zoom and pan. The wheel pans; with Ctrl, it zooms.
+// Two fingers zoom and pan, as does the mouse's middle button. The wheel
+// pans; with Ctrl, it zooms.
 const pointers = new Map();
 let gesture = null;
 const heldBursts = new Map(); // burst buttons held down: key → whether a tap used the hold
@@ -176,10 +181,20 @@ const pinchOf = () => {
 };
 
 function pointerDown(event) {
-  if (event.pointerType === 'mouse' && event.button !== 0) return;
-  timeline.box.setPointerCapture?.(event.pointerId);
+  const middle = event.pointerType === 'mouse' && event.button === 1;
+  if (event.pointerType === 'mouse' && event.button !== 0 && !middle) return;
+  try {
+    timeline.box.setPointerCapture(event.pointerId);
+  } catch (error) {
+    // A pointer the browser no longer tracks: the gesture goes on uncaptured.
+  }
   const [x, y] = local(event);
   pointers.set(event.pointerId, {x, y});
+  if (middle) {
+    event.preventDefault(); // no autoscroll
+    gesture = {kind: 'pan', x0: x, y0: y, start: timeline.start, moved: true};
+    return;
+  }
   if (pointers.size === 2) {
     const pinch = pinchOf();
     gesture = {kind: 'pinch', ...pinch, perStep: timeline.perStep, step: stepAt(pinch.x)};
@@ -369,6 +384,7 @@ function followPlaying() {
 }
 
 openShow();
+addEventListener('hashchange', reopen);
 wireTimeline();
 wireButtons();
 followPlaying();
