@@ -245,10 +245,10 @@ try {
     }
     await phone.close();
     check('on a phone the editor fits without sideways scrolling, lanes and buttons 44 pixels; a burst button adds ' +
-      'its cue at the playhead, a finger drags a cue, two fingers zoom', layout.wide <= 390 && layout.lane === (touch ? 44 : 28) &&
-      layout.small.length === 0 && tapped.hash === '#show=1.RSW1o' && fingered.hash === (touch ? '#show=1.RSS28' :
-      tapped.hash) && (!touch || Math.abs(zoomed - 3) < 0.2), `${JSON.stringify(layout)} ${tapped.hash} ${fingered.hash} ` +
-      `zoomed ${zoomed}x`);
+      'its cue at the playhead, a finger drags a cue, two fingers zoom', layout.wide <= 390 &&
+      layout.lane === (touch ? 44 : 28) && layout.small.length === 0 && tapped.hash === '#show=1.RSW1o' &&
+      fingered.hash === (touch ? '#show=1.RSS28' : tapped.hash) && (!touch || Math.abs(zoomed - 3) < 0.2),
+    `${JSON.stringify(layout)} ${tapped.hash} ${fingered.hash} zoomed ${zoomed}x`);
   }
   await browser.close();
 
