@@ -39,8 +39,9 @@ function showLimit(cues) {
 }
 
 // The show as `cues` (in any order: sorted here, stably, by step) and
-// `selected` (ids), as one undo step, `what` said of it; or why it cannot
-// be, with nothing changed.
+// `selected` (ids), as one undo step: {said: what}, `what` said of it; or
+// {refused: why} it cannot be, with nothing changed. An action that edits
+// nothing gives {told: what to say}.
 function edit(cues, selected, what) {
   cues.sort((one, other) => one.step - other.step);
   const refused = showLimit(cues);
@@ -79,19 +80,19 @@ function addCue(key, step) {
 }
 function removeSelected() {
   const gone = selectedCues();
-  if (!gone.length) return {said: 'No cue is selected.'};
+  if (!gone.length) return {told: 'No cue is selected.'};
   return edit(composition.cues.filter((cue) => !composition.selected.has(cue.id)), [], `${cuesName(gone)} removed`);
 }
 // The selected cues `steps` later (earlier, below 0) and `lanes` lanes on
 // in burstKeys's order; never before step 0 or out of the lanes.
 function moveSelected(steps, lanes = 0) {
   const moving = selectedCues();
-  if (!moving.length) return {said: 'No cue is selected.'};
+  if (!moving.length) return {told: 'No cue is selected.'};
   const keys = showFormat.burstKeys;
   const lanesOf = moving.map((cue) => keys.indexOf(cue.key));
   steps = Math.max(steps, -Math.min(...moving.map((cue) => cue.step)));
   lanes = Math.min(Math.max(lanes, -Math.min(...lanesOf)), keys.length - 1 - Math.max(...lanesOf));
-  if (steps === 0 && lanes === 0) return {said: ''};
+  if (steps === 0 && lanes === 0) return {told: ''};
   const moved = new Map(moving.map((cue, i) => [cue.id, newCue(keys[lanesOf[i] + lanes], cue.step + steps)]));
   const cues = composition.cues.map((cue) => moved.get(cue.id) ?? cue);
   const ids = [...moved.values()].map((cue) => cue.id);
@@ -99,12 +100,12 @@ function moveSelected(steps, lanes = 0) {
 }
 function copySelected() {
   composition.clipboard = selectedCues().map(({key, step}) => ({key, step}));
-  return {said: composition.clipboard.length ? `${cuesName(composition.clipboard)} copied` : 'No cue is selected.'};
+  return {told: composition.clipboard.length ? `${cuesName(composition.clipboard)} copied` : 'No cue is selected.'};
 }
 // The copied cues from step `at` on, as far apart as they were.
 function paste(at) {
   const copied = composition.clipboard;
-  if (!copied.length) return {said: 'Nothing is copied.'};
+  if (!copied.length) return {told: 'Nothing is copied.'};
   const first = copied[0].step;
   const pasted = copied.map(({key, step}) => newCue(key, at + step - first));
   return edit([...composition.cues, ...pasted], pasted.map((cue) => cue.id), `${cuesName(pasted)} pasted`);

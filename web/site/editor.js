@@ -42,11 +42,12 @@ function seekTo(step, tell = true) {
 // The step an added cue goes to: the one being played, or the playhead.
 const hereStep = () => (player.paused ? timeline.playhead : player.currentStep);
 
-// An edit's outcome: refused, said alone; done, the show goes to the
-// address, this device and the preview, which shows the step it showed.
-function applied({said, refused}) {
-  if (refused || !said) {
-    say(refused ?? said ?? '');
+// An action's outcome (cues.js): an edit refused, or none made, is only
+// said; an edit made goes to the address, this device and the preview,
+// which shows the step it showed.
+function applied({said, refused, told}) {
+  if (!said) {
+    say(refused ?? told);
     return;
   }
   const step = hereStep();
