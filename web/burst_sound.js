@@ -80,11 +80,19 @@ function scheduleBurst(context, key, when, output = context.destination) {
 // Web Audio adds up the inputs of a node in an order of its own, and floats
 // added in another order differ in their last bits; so the bursts join one
 // at a time, each into a node of its own with the sum so far, and every
-// render of a show adds them up alike.
-function renderSound(keys, frames) {
+// render of a show adds them up alike. With `song` (an AudioBuffer), the
+// song plays from time 0 beside them; without `bursts`, it plays alone.
+function renderSound(keys, frames, {song = null, bursts = true} = {}) {
   const context = new OfflineAudioContext(2, Math.ceil(frames / 60 * 48000), 48000);
   let sum = null;
-  for (const {key, step} of keys.filter(({step}) => step < frames)) {
+  if (song) {
+    const source = context.createBufferSource();
+    source.buffer = song;
+    sum = context.createGain();
+    source.connect(sum);
+    source.start(0);
+  }
+  for (const {key, step} of bursts ? keys.filter(({step}) => step < frames) : []) {
     const joined = context.createGain();
     sum?.connect(joined);
     scheduleBurst(context, key, step / 60, joined);

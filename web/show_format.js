@@ -35,10 +35,11 @@ const writeShow = (keys) => showFormat.version + '.' +
 
 // Reads the show in `fragment` (location.hash): {keys: [{key, step}], text}
 // with the text after "show=", {error: why} for a show that cannot be read,
-// or null for a fragment that holds no show.
+// or null for a fragment that holds no show. What follows an & (the
+// editor's &music=) is not the show's.
 function parseShow(fragment) {
   if (!fragment.startsWith(showFormat.prefix)) return null;
-  return readShow(fragment.slice(showFormat.prefix.length));
+  return readShow(fragment.slice(showFormat.prefix.length).split('&')[0]);
 }
 
 // Reads a show written as `text` ("1.RA1eA"): {keys: [{key, step}], text},

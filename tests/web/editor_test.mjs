@@ -11,6 +11,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {launchBrowser, serveFolder, checkList, openPage, audit, closeAll, pictureHash} from './browser.mjs';
+import {openEditor, editorState, typeKeys} from './editor_page.mjs';
 
 const [site] = process.argv.slice(2);
 const {check, finishClean, can} = checkList('editor');
@@ -21,37 +22,13 @@ const embedFolder = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-embed-'));
 const embedServer = await serveFolder(embedFolder);
 let browser = await launchBrowser();
 
-// The editor with `hash`, once its preview has drawn, paused at step 0
-// with the timeline focused.
-async function open(hash = '', viewport = null) {
-  const page = await openPage(browser, url + hash, false, errors, viewport);
-  await page.waitForFunction(() => window.preview?.currentStep > 0, {timeout: 20000, polling: 100});
-  await page.evaluate(() => {
-    preview.pause();
-    timeline.box.focus();
-    seekTo(0);
-  });
-  return page;
-}
-// What the editor shows and says.
-const state = (page) => page.evaluate(() => ({hash: location.hash,
-  said: document.getElementById('said').textContent, note: document.getElementById('note').textContent,
-  playhead: timeline.playhead, step: preview.currentStep, paused: preview.paused,
-  active: document.getElementById(timeline.box.getAttribute('aria-activedescendant'))?.textContent ?? ''}));
+const open = (hash = '', viewport = null) => openEditor(browser, url + hash, errors, {viewport});
+const state = editorState;
+const type = typeKeys;
 // The state once the preview shows the playhead's step.
 async function settled(page) {
   await page.waitForFunction(() => preview.currentStep === timeline.playhead, {polling: 100});
   return state(page);
-}
-// Keys typed on the timeline, "Control+Shift+z" holding the modifiers.
-async function type(page, ...keys) {
-  for (const chord of keys) {
-    const parts = chord.split('+');
-    const key = parts.pop();
-    for (const modifier of parts) await page.keyboard.down(modifier);
-    await page.keyboard.press(key);
-    for (const modifier of parts.reverse()) await page.keyboard.up(modifier);
-  }
 }
 // The point of the viewport at `step` in `lane` (-1: the ruler).
 const point = (page, step, lane) => page.evaluate((step, lane) => {

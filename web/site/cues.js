@@ -84,8 +84,9 @@ function removeSelected() {
   return edit(composition.cues.filter((cue) => !composition.selected.has(cue.id)), [], `${cuesName(gone)} removed`);
 }
 // The selected cues `steps` later (earlier, below 0) and `lanes` lanes on
-// in burstKeys's order; never before step 0 or out of the lanes.
-function moveSelected(steps, lanes = 0) {
+// in burstKeys's order, each then at `place(step)` (the nearest beat's,
+// while snapping); never before step 0 or out of the lanes.
+function moveSelected(steps, lanes = 0, place = (step) => step) {
   const moving = selectedCues();
   if (!moving.length) return {told: 'No cue is selected.'};
   const keys = showFormat.burstKeys;
@@ -93,7 +94,7 @@ function moveSelected(steps, lanes = 0) {
   steps = Math.max(steps, -Math.min(...moving.map((cue) => cue.step)));
   lanes = Math.min(Math.max(lanes, -Math.min(...lanesOf)), keys.length - 1 - Math.max(...lanesOf));
   if (steps === 0 && lanes === 0) return {told: ''};
-  const moved = new Map(moving.map((cue, i) => [cue.id, newCue(keys[lanesOf[i] + lanes], cue.step + steps)]));
+  const moved = new Map(moving.map((cue, i) => [cue.id, newCue(keys[lanesOf[i] + lanes], place(cue.step + steps))]));
   const cues = composition.cues.map((cue) => moved.get(cue.id) ?? cue);
   const ids = [...moved.values()].map((cue) => cue.id);
   return edit(cues, ids, `${cuesName([...moved.values()])} moved`);
@@ -102,13 +103,19 @@ function copySelected() {
   composition.clipboard = selectedCues().map(({key, step}) => ({key, step}));
   return {told: composition.clipboard.length ? `${cuesName(composition.clipboard)} copied` : 'No cue is selected.'};
 }
-// The copied cues from step `at` on, as far apart as they were.
-function paste(at) {
+// The copied cues from step `at` on, as far apart as they were, each then
+// at `place(step)`.
+function paste(at, place = (step) => step) {
   const copied = composition.clipboard;
   if (!copied.length) return {told: 'Nothing is copied.'};
   const first = copied[0].step;
-  const pasted = copied.map(({key, step}) => newCue(key, at + step - first));
+  const pasted = copied.map(({key, step}) => newCue(key, place(at + step - first)));
   return edit([...composition.cues, ...pasted], pasted.map((cue) => cue.id), `${cuesName(pasted)} pasted`);
+}
+// Cues of `keys` ([{key, step}]) added as one edit, `what` said of it.
+function addCues(keys, what) {
+  const added = keys.map(({key, step}) => newCue(key, step));
+  return edit([...composition.cues, ...added], added.map((cue) => cue.id), what);
 }
 // A new show opened, with no undo before it.
 function openCues(keys) {

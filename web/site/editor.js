@@ -37,10 +37,13 @@ function seekTo(step, tell = true) {
   readout.textContent = clockReadout(step);
   if (!followStep(step)) placePlayhead();
   player.seek(step).catch((error) => error.name === 'AbortError' || say(error.message));
+  if (music.source) playMusic(step / showFormat.stepsPerSecond);
   if (tell) say(`Playhead at ${clockReadout(step)}`);
 }
 // The step an added cue goes to: the one being played, or the playhead.
-const hereStep = () => (player.paused ? timeline.playhead : player.currentStep);
+const hereStep = () => (player.paused && !music.source ? timeline.playhead : player.currentStep);
+// Where the playhead is now, in the address's form.
+const address = () => showFormat.prefix + writeShow(composition.cues) + musicPart();
 
 // An action's outcome (cues.js): an edit refused, or none made, is only
 // said; an edit made goes to the address, this device and the preview,
@@ -52,7 +55,7 @@ function applied({said, refused, told}) {
   }
   const step = hereStep();
   const text = writeShow(composition.cues);
-  history.replaceState(history.state, '', showFormat.prefix + text);
+  history.replaceState(history.state, '', address());
   openMain.href = 'index.html' + showFormat.prefix + text;
   try {
     localStorage.setItem(keptShow, text);
@@ -103,6 +106,7 @@ function selectNext(direction) {
 function openShow() {
   const show = parseShow(location.hash);
   let keys = show?.keys ?? [];
+  let broughtBack = false;
   note(show?.error ? `The show in the address could not be read: ${show.error}.` : '');
   if (!show) {
     let kept = null;
@@ -116,11 +120,13 @@ function openShow() {
       keys = last.keys;
       history.replaceState(history.state, '', showFormat.prefix + last.text);
       note(`Brought back the last show edited on this device: ${cuesName(keys)}.`);
+      broughtBack = true;
     }
   }
   openCues(keys);
   player.show = writeShow(keys);
   openMain.href = 'index.html' + showFormat.prefix + player.show;
+  return broughtBack;
 }
 
 // A show typed into the address opens as a new one, with no undo before it.
@@ -136,7 +142,8 @@ function onKey(event) {
   const letter = event.key.length === 1 ? event.key.toLowerCase() : event.key;
   // Each key's action; those of Ctrl and a letter are none without Ctrl.
   const actions = {
-    ' ': !command && (() => (player.paused = !player.paused)),
+    ' ': !command && togglePlay,
+    b: !command && !event.altKey && toggleSnap,
     ArrowLeft: () => arrow(-1),
     ArrowRight: () => arrow(1),
     Home: () => seekTo(0),
@@ -146,18 +153,20 @@ function onKey(event) {
     Escape: () => select([], 'No cue selected.'),
     a: command && (() => select(composition.cues.map((cue) => cue.id), `${composition.cues.length} cues selected`)),
     c: command && (() => applied(copySelected())),
-    v: command && (() => applied(paste(hereStep()))),
+    v: command && (() => applied(paste(hereStep(), snapStep))),
     z: command && (() => undo(event.shiftKey)),
     y: command && (() => undo(true)),
   };
   function arrow(direction) {
     const steps = direction * (event.shiftKey ? showFormat.stepsPerSecond : 1);
+    const beat = event.shiftKey && music.snap && music.tempo;
     if (event.altKey) selectNext(direction);
+    else if (command && beat) applied(moveSelected(Math.round(direction * 3600 / music.tempo), 0, snapStep));
     else if (command) applied(moveSelected(steps));
     else seekTo(timeline.playhead + steps);
   }
   const burst = !command && !event.altKey && showFormat.burstKeys.includes(event.key);
-  const action = burst ? () => applied(addCue(event.key, hereStep())) : actions[letter];
+  const action = burst ? () => applied(addCue(event.key, snapStep(hereStep()))) : actions[letter];
   if (!action) return;
   action();
   event.preventDefault();
@@ -218,7 +227,7 @@ function pointerDown(event) {
   } else if (heldBursts.has(key)) {
     heldBursts.set(key, true);
     gesture = null;
-    applied(addCue(key, hit.step));
+    applied(addCue(key, snapStep(hit.step)));
   } else {
     gesture.kind = touch ? 'pan' : 'marquee';
     gesture.start = timeline.start;
@@ -265,7 +274,7 @@ function pointerUp(event) {
   else if (done.kind === 'cue') {
     const drag = timeline.drag;
     timeline.drag = null;
-    if (drag) applied(moveSelected(drag.steps, drag.lanes));
+    if (drag) applied(moveSelected(drag.steps, drag.lanes, snapStep));
     else if (!done.shift) select([done.cue.id], `${cueName(done.cue)} selected`);
     drawTimeline();
   } else if (done.kind === 'marquee' && done.moved) {
@@ -306,7 +315,7 @@ function wireTimeline() {
   box.addEventListener('dblclick', (event) => {
     const [x, y] = local(event);
     const hit = hitTimeline(x, y, 6);
-    if (hit.part === 'lane' && !hit.cue) applied(addCue(showFormat.burstKeys[hit.lane], hit.step));
+    if (hit.part === 'lane' && !hit.cue) applied(addCue(showFormat.burstKeys[hit.lane], snapStep(hit.step)));
   });
   const coarse = matchMedia('(pointer: coarse)');
   const fitLanes = () => {
@@ -329,12 +338,12 @@ function wireButtons() {
     button.addEventListener('pointerup', release);
     button.addEventListener('pointercancel', release);
     button.addEventListener('click', () => {
-      if (!heldBursts.get(key)) applied(addCue(key, hereStep()));
+      if (!heldBursts.get(key)) applied(addCue(key, snapStep(hereStep())));
       heldBursts.delete(key);
     });
   }
   const on = (id, action) => document.getElementById(id).addEventListener('click', action);
-  on('play', () => (player.paused = !player.paused));
+  on('play', togglePlay);
   on('undo', () => undo(false));
   on('redo', () => undo(true));
   on('remove', () => applied(removeSelected()));
@@ -343,8 +352,9 @@ function wireButtons() {
   on('fit', () => fitTimeline(composition.cues.at(-1)?.step ?? 0));
   on('share', () => shareAddress(location.href, note));
   on('embed', copyEmbed);
-  wireVideoButton(player, () => ({keys: composition.cues,
-    frames: (composition.cues.at(-1)?.step ?? 0) + videoTail}), (text) => say(text));
+  wireVideoButton(player, () => ({keys: composition.cues, song: music.buffer,
+    frames: Math.max((composition.cues.at(-1)?.step ?? 0) + videoTail, Math.ceil(music.seconds * 60))}),
+  (text) => say(text));
 }
 
 // "Copy embed code": this site's element and the show, to paste in a page.
@@ -360,34 +370,167 @@ async function copyEmbed() {
   }
 }
 
-// The preview's play and pause: the playhead follows it while it plays.
-function followPlaying() {
-  let asked = 0;
-  const follow = () => {
-    const step = player.currentStep;
-    if (step !== timeline.playhead) {
-      timeline.playhead = step;
-      readout.textContent = clockReadout(step);
-      if (!followStep(step)) placePlayhead();
-    }
-    asked = requestAnimationFrame(follow);
-  };
-  const shown = (paused) => {
-    playButton.textContent = paused ? 'Play' : 'Pause';
-    cancelAnimationFrame(asked);
-    follow();
-    if (paused) cancelAnimationFrame(asked);
-  };
-  player.addEventListener('play', () => shown(false));
-  player.addEventListener('pause', () => shown(true));
-  player.addEventListener('error', (event) => say(event.detail.message));
-  shown(player.paused);
+// The song (music.js): Add music (a file picked, or dropped on the page),
+// Remove music, the beats' numbers by hand, Tap tempo, snapping, Cues on
+// beats; and the bursts' sound over it.
+const byId = (id) => document.getElementById(id);
+function showMusic() {
+  byId('remove-music').hidden = byId('beats').hidden = byId('music-lane').hidden = !music.buffer;
+  byId('music-name').textContent = music.name;
+  byId('beats-line').textContent = beatsLine();
+  byId('tempo').value = music.tempo ? Math.round(music.tempo * 100) / 100 : '';
+  byId('first-beat').value = music.tempo ? Math.round(music.firstBeat * 1000) / 1000 : '';
+  byId('snap').checked = music.snap;
+  byId('snap').disabled = !music.tempo;
+  keepBeats();
+  drawTimeline();
+}
+async function beatsFound() {
+  const none = await findBeats();
+  showMusic();
+  say(none || `${music.name}: ${beatsLine()}.`);
+}
+async function addMusic(file) {
+  if (!file) return;
+  say(`Reading ${file.name}…`);
+  const refused = await readMusic(file);
+  if (refused) {
+    say(refused);
+    return;
+  }
+  player.pause();
+  history.replaceState(history.state, '', address());
+  note('');
+  showMusic();
+  say(`${file.name} added, ${musicSeconds(music.seconds)}: finding its beats…`);
+  await beatsFound();
+}
+// The song this device keeps, brought back where the address names it or
+// the show was the last one edited; else the song the address names is
+// asked for.
+async function openMusic(broughtBack) {
+  const named = musicInAddress();
+  const kept = named || broughtBack ? await keptMusic() : null;
+  if (kept && (!named || named.name === kept.name) && !(await readMusic(kept.file, false))) {
+    Object.assign(music, {tempo: kept.tempo ?? 0, firstBeat: kept.firstBeat ?? 0, snap: Boolean(kept.tempo)});
+    history.replaceState(history.state, '', address());
+    showMusic();
+    if (!music.tempo) await beatsFound();
+  } else if (named) {
+    note(`This show was made to ${named.name} (${musicSeconds(named.seconds)}): add it to hear it in time.`);
+  }
+}
+const toggleSnap = () => {
+  if (!music.tempo) return say('Snapping needs a tempo: add music, or give one.');
+  music.snap = !music.snap;
+  showMusic();
+  say(`Snap to beats ${music.snap ? 'on' : 'off'}`);
+};
+// A tempo given by hand or by taps; the first one turns snapping on.
+function setTempo(tempo, firstBeat = music.firstBeat) {
+  if (!(tempo >= 20 && tempo <= 400) || !(firstBeat >= 0)) {
+    return say('A tempo is 20 to 400 BPM, a first beat 0 s or more.');
+  }
+  music.snap ||= !music.tempo;
+  Object.assign(music, {tempo, firstBeat});
+  showMusic();
+  say(beatsLine());
+}
+function cuesOnBeats() {
+  if (!music.tempo) return say('Cues on beats needs a tempo: add music, or give one.');
+  const [count, every] = [Number(byId('beats-count').value), Number(byId('beats-every').value)];
+  const bursts = [...byId('beats-bursts').value.toLowerCase()].filter((key) => showFormat.burstKeys.includes(key));
+  if (!bursts.length) return say('Give the bursts to cycle through, as letters of w s a d z c r.');
+  const beats = beatsBetween(timeline.playhead, timeline.playhead + (count + 1) * 3600 / music.tempo).slice(0, count);
+  const keys = beats.filter((beat, i) => i % every === 0)
+    .map(({step}, i) => ({key: bursts[i % bursts.length], step: Math.round(step)}));
+  applied(addCues(keys, `${keys.length} cues on beats added`));
+}
+function wireMusic() {
+  const on = (id, type, action) => byId(id).addEventListener(type, action);
+  on('add-music', 'click', () => byId('music-file').click());
+  on('music-file', 'change', (event) => {
+    addMusic(event.target.files[0]);
+    event.target.value = '';
+  });
+  addEventListener('dragover', (event) => event.dataTransfer.types.includes('Files') && event.preventDefault());
+  addEventListener('drop', (event) => {
+    event.preventDefault();
+    addMusic(event.dataTransfer.files[0]);
+  });
+  on('remove-music', 'click', async () => {
+    await forgetMusic();
+    history.replaceState(history.state, '', address());
+    showMusic();
+    say('The music is removed.');
+  });
+  on('tempo', 'change', (event) => setTempo(Number(event.target.value)));
+  on('first-beat', 'change', (event) => setTempo(music.tempo || 120, Number(event.target.value)));
+  on('tap', 'click', () => {
+    const tempo = tapTempo(performance.now() / 1000);
+    if (tempo) setTempo(Math.round(tempo * 100) / 100);
+    else say('Tap again, on each beat.');
+  });
+  on('snap', 'change', (event) => {
+    music.snap = event.target.checked;
+    say(`Snap to beats ${music.snap ? 'on' : 'off'}`);
+  });
+  on('cues-on-beats', 'click', cuesOnBeats);
+  on('sound', 'click', () => {
+    player.sound = !player.sound;
+    byId('sound').setAttribute('aria-pressed', String(player.sound));
+  });
 }
 
-openShow();
+// Play and pause. Without a song the preview plays itself; with one, it
+// stays paused and its steps follow the song's clock, a step or a seek
+// each frame, so that after minutes the step shown is the song's time.
+// The playhead follows either.
+let following = 0;
+function follow() {
+  if (music.source) {
+    const target = musicStep();
+    if (target === player.currentStep + 1) player.step();
+    else if (target > player.currentStep) player.seek(Math.min(target, maxStep)).catch(() => {});
+  }
+  const step = player.currentStep;
+  if (step !== timeline.playhead) {
+    timeline.playhead = step;
+    readout.textContent = clockReadout(step);
+    if (!followStep(step)) placePlayhead();
+  }
+  following = music.source || !player.paused ? requestAnimationFrame(follow) : 0;
+}
+function showPlaying() {
+  playButton.textContent = music.source || !player.paused ? 'Pause' : 'Play';
+  cancelAnimationFrame(following);
+  follow();
+}
+function togglePlay() {
+  if (!music.buffer) {
+    player.paused = !player.paused;
+    return;
+  }
+  if (music.source) stopMusic();
+  else {
+    player.pause();
+    playMusic(timeline.playhead / showFormat.stepsPerSecond);
+  }
+  showPlaying();
+}
+function followPlaying() {
+  player.addEventListener('play', showPlaying);
+  player.addEventListener('pause', showPlaying);
+  player.addEventListener('error', (event) => say(event.detail.message));
+  showPlaying();
+}
+
+const broughtBack = openShow();
 addEventListener('hashchange', reopen);
 wireTimeline();
 wireButtons();
+wireMusic();
+openMusic(broughtBack);
 followPlaying();
 fitTimeline(composition.cues.at(-1)?.step ?? 0);
 readout.textContent = clockReadout(0);

@@ -78,7 +78,7 @@ const clockTime = (step) => {
 function paintTimeline() {
   const {canvas, ruler, lane} = timeline;
   const width = timeline.box.clientWidth;
-  const height = ruler + 7 * lane;
+  const height = ruler + 7 * lane + musicLaneHeight();
   timeline.width = width;
   const scale = devicePixelRatio;
   if (canvas.width !== Math.round(width * scale) || canvas.height !== Math.round(height * scale)) {
@@ -109,6 +109,8 @@ function paintTimeline() {
     const label = spacing % showFormat.stepsPerSecond ? `${time} · ${step}` : time.slice(0, -3); // whole seconds: m:ss
     context.fillText(label, x + 3, ruler / 2 - 2);
   }
+
+  paintMusic(context, width);
 
   // The cues in view, then those being dragged where they would go.
   const {cues, selected} = composition;
@@ -144,6 +146,34 @@ function paintTimeline() {
   }
   placePlayhead();
   nameCues();
+}
+
+// The song's lane, under the cues, while there is a song.
+const musicLaneHeight = () => (music.buffer ? 48 : 0);
+
+// The song: its waveform in its lane (the loudest sample of the steps under
+// each pixel column) and its beats across the lanes, every fourth stronger,
+// where they are at least 4 pixels apart.
+function paintMusic(context, width) {
+  if (!music.buffer) return;
+  const {ruler, lane} = timeline;
+  const top = ruler + 7 * lane;
+  const middle = top + musicLaneHeight() / 2;
+  context.fillStyle = '#6a8';
+  const {peaks} = music;
+  for (let x = 0; x < width; ++x) {
+    const from = Math.max(0, Math.floor(stepAt(x)));
+    const to = Math.min(peaks.length, Math.max(from + 1, Math.floor(stepAt(x + 1))));
+    let loudest = 0;
+    for (let step = from; step < to; ++step) loudest = Math.max(loudest, peaks[step]);
+    const half = Math.min(1, loudest) * (musicLaneHeight() / 2 - 3);
+    if (half > 0) context.fillRect(x, middle - half, 1, 2 * half);
+  }
+  if (3600 / music.tempo * timeline.perStep < 4) return;
+  for (const {step, n} of beatsBetween(stepAt(0), stepAt(width))) {
+    context.fillStyle = n % 4 ? '#3a4a40' : '#5c8a70';
+    context.fillRect(Math.round(xOf(step)), ruler, 1, 7 * lane + musicLaneHeight());
+  }
 }
 
 function paintCue(context, x, lane, chosen, alpha, mark) {
@@ -224,7 +254,8 @@ function followStep(step) {
 function hitTimeline(x, y, reach) {
   const step = Math.max(0, Math.round(stepAt(x)));
   if (y < timeline.ruler) return {part: 'ruler', step};
-  const lane = Math.min(6, Math.floor((y - timeline.ruler) / timeline.lane));
+  if (y >= timeline.ruler + 7 * timeline.lane) return {part: 'ruler', step}; // the song's lane scrubs too
+  const lane = Math.floor((y - timeline.ruler) / timeline.lane);
   const key = showFormat.burstKeys[lane];
   const {cues} = composition;
   let cue = null;

@@ -67,7 +67,7 @@ const yieldToPage = () => globalThis.scheduler?.yield?.() ?? new Promise((resolv
 });
 
 // The length of a video of `frames` frames of `keys` at `width` x `height`,
-// with sound if `withSound`, and about how many bytes it takes, for the
+// with sound if `withSound` (the bursts', a song or both), and about how many bytes it takes, for the
 // visitor to know before it renders: {seconds, bytes}. A second within
 // 600 steps of a burst (the start-up burst's too) takes some 135 KB at
 // 800 x 600, growing as the picture's area to the power 0.83 (58 KB at
@@ -89,6 +89,7 @@ function videoEstimate(keys, frames, width, height, withSound) {
 
 // Renders `frames` frames of `keys` ([{key, step}]) at the size of `player`,
 // the page's <firework-player>. `options`: `sound`, with the bursts' sound;
+// `song`, an AudioBuffer heard from time 0 (the editor's music);
 // `told({seconds, bytes, streamed})`, the length and the estimated size,
 // before the first frame renders (false, returned, renders nothing);
 // `progress(done)`, each frame; `cancelled()`, asked before each step of
@@ -96,7 +97,8 @@ function videoEstimate(keys, frames, width, height, withSound) {
 // Resolves to the video, {file(), remove()} (video_file.js), or null if
 // not rendered; fails with `noEncoder` set where the browser has no
 // encoder. A failed or cancelled render leaves no file behind.
-async function renderVideo(player, keys, frames, {sound: withSound, told, progress, cancelled}) {
+async function renderVideo(player, keys, frames, {sound: withBursts, song = null, told, progress, cancelled}) {
+  const withSound = withBursts || Boolean(song);
   const {Output, Mp4OutputFormat, WebMOutputFormat, VideoSample, VideoSampleSource, AudioBufferSource,
     QUALITY_VERY_HIGH, getFirstEncodableVideoCodec, getFirstEncodableAudioCodec} = Mediabunny;
   const live = player.shadowRoot.querySelector('canvas');
@@ -132,7 +134,7 @@ async function renderVideo(player, keys, frames, {sound: withSound, told, progre
     // The muxer interleaves the tracks, so the sound goes in beside the
     // frames rather than before them. A render that stops early leaves it
     // to fail unheard.
-    const sound = audio && renderSound(keys, frames).then((buffer) => audio.add(buffer));
+    const sound = audio && renderSound(keys, frames, {song, bursts: withBursts}).then((buffer) => audio.add(buffer));
     sound?.catch(() => {});
     for (let k = 0; k < frames; ++k) {
       if (cancelled()) return null; // cancelled and removed below

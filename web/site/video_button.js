@@ -28,8 +28,9 @@ function videoLength({seconds, bytes}) {
   return `${time}, about ${megabytes < 10 ? megabytes.toFixed(1) : Math.round(megabytes)} MB`;
 }
 
-// Wires the button up: a press renders `toRender()` ({keys, frames}) as
-// `player` (a <firework-player>) would draw it, with its sound if on;
+// Wires the button up: a press renders `toRender()` ({keys, frames, and a
+// song, an AudioBuffer, or none}) as `player` (a <firework-player>) would
+// draw it, with its sound if on;
 // `say(text)` tells what went wrong.
 function wireVideoButton(player, toRender, say) {
   const button = document.getElementById('save-video');
@@ -50,7 +51,7 @@ function wireVideoButton(player, toRender, say) {
   button.parentElement.after(panel);
 
   button.addEventListener('click', async () => {
-    const {keys, frames} = toRender();
+    const {keys, frames, song = null} = toRender();
     const bar = document.getElementById('render-progress');
     const about = document.getElementById('render-about');
     const percent = document.getElementById('render-percent');
@@ -66,6 +67,7 @@ function wireVideoButton(player, toRender, say) {
       await loadVideo();
       const video = !cancelled && await renderVideo(player, keys, frames, {
         sound: player.sound,
+        song,
         // Said before the first frame renders. Held in the tab's memory, a
         // video of over 5 minutes is made only if the visitor wants it.
         told: (estimate) => {
