@@ -78,8 +78,15 @@ try {
   await page.evaluate(() => seekTo(100));
   await typeKeys(page, 'w', 'Control+Shift+ArrowRight', 'b', 'a');
   const snapped = await editorState(page);
-  check('cues snap to the nearest beat, move a beat with Ctrl+Shift+Right, and b turns snapping off',
-    snapped.hash === '#show=1.A2sWz&music=click.wav,8.00', snapped.hash);
+  await typeKeys(page, 'Home');
+  await page.click('#cues-on-beats');
+  const filled = await page.evaluate(() => composition.cues.map(({key, step}) => key + step).join());
+  await page.evaluate(() => timeline.box.focus());
+  await typeKeys(page, 'Control+z');
+  check('cues snap to the nearest beat, move a beat with Ctrl+Shift+Right, and b turns snapping off; "Cues on ' +
+    'beats" puts one on each of the next 8 beats, cycling through the bursts, undone in one step',
+  snapped.hash === '#show=1.A2sWz&music=click.wav,8.00' && (await editorState(page)).hash === snapped.hash &&
+    filled === 'w15,s45,a75,a100,d105,w135,z135,c165,r195,w225', `${snapped.hash} ${filled}`);
 
   // Three minutes at 120 frames a second on the song's clock, set here,
   // with 20 ms of output latency.
@@ -125,8 +132,8 @@ try {
       for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
       return btoa(text);
     }), 'base64'));
-    const seconds = Number(execFileSync('ffprobe', ['-v', 'error', '-show_entries', 'format=duration', '-of',
-      'csv=p=0', video]).toString());
+    const seconds = Number(execFileSync('ffprobe', ['-v', 'quiet', '-show_entries', 'format=duration', '-of',
+      'csv=p=0', video], {stdio: ['ignore', 'pipe', 'ignore']}).toString());
     const sound = execFileSync('ffmpeg', ['-v', 'quiet', '-i', video, '-f', 'f32le', '-ac', '1', '-ar', '48000', '-'],
       {maxBuffer: 1 << 28, stdio: ['ignore', 'pipe', 'ignore']});
     const heard = [];
