@@ -27,18 +27,12 @@ const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'firework-music-'));
 // 1); `claimed`, the seconds its header claims, where that differs.
 function wav(samples, rate, claimed = samples.length / rate) {
   const file = Buffer.alloc(44 + 2 * samples.length);
-  file.write('RIFF', 0);
-  file.writeUInt32LE(36 + 2 * Math.round(claimed * rate), 4);
-  file.write('WAVEfmt ', 8);
-  file.writeUInt32LE(16, 16);
-  file.writeUInt16LE(1, 20); // PCM
-  file.writeUInt16LE(1, 22); // mono
-  file.writeUInt32LE(rate, 24);
-  file.writeUInt32LE(2 * rate, 28);
-  file.writeUInt16LE(2, 32);
-  file.writeUInt16LE(16, 34);
+  const bytes = 2 * Math.round(claimed * rate);
+  file.write('RIFFxxxxWAVEfmt ', 0);
+  // The chunk's size; PCM, mono, 16-bit; the data's size.
+  [[4, 36 + bytes, 4], [16, 16, 4], [20, 1, 2], [22, 1, 2], [24, rate, 4], [28, 2 * rate, 4], [32, 2, 2],
+    [34, 16, 2], [40, bytes, 4]].forEach(([at, value, size]) => file[`writeUInt${8 * size}LE`](value, at));
   file.write('data', 36);
-  file.writeUInt32LE(2 * Math.round(claimed * rate), 40);
   samples.forEach((sample, i) => file.writeInt16LE(Math.round(sample * 32767), 44 + 2 * i));
   return file;
 }

@@ -399,6 +399,7 @@ async function addMusic(file) {
     return;
   }
   player.pause();
+  showPlaying();
   history.replaceState(history.state, '', address());
   note('');
   showMusic();
@@ -460,6 +461,7 @@ function wireMusic() {
   });
   on('remove-music', 'click', async () => {
     await forgetMusic();
+    showPlaying();
     history.replaceState(history.state, '', address());
     showMusic();
     say('The music is removed.');
