@@ -42,7 +42,17 @@ async function openVideoFile(extension) {
   const folder = await navigator.storage?.getDirectory?.().catch(() => null);
   if (folder && globalThis.FileSystemFileHandle?.prototype.createWritable) {
     const release = await holdLock(name);
-    const remove = () => folder.removeEntry(name).catch(() => {}).finally(release);
+    // A writable just aborted may hold the file a moment longer (Chromium
+    // lets it go after abort() resolves): removing is tried again, 50 ms
+    // apart, for up to a second.
+    const remove = async () => {
+      for (let tries = 1; ; ++tries) {
+        const refused = await folder.removeEntry(name).then(() => null, (error) => error);
+        if (refused?.name !== 'NoModificationAllowedError' || tries === 20) break;
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
+      release();
+    };
     let writable;
     try {
       const handle = await folder.getFileHandle(name, {create: true});
