@@ -7,6 +7,9 @@
 // takes it and seeks back to the step it showed, cheaply, from the
 // snapshots it keeps from before the first changed cue.
 //
+// A song (music.js) lies under the cues: its beats snap them, and while
+// it plays the preview's steps follow its clock.
+//
 // Keys work while the timeline has focus (the Keys panel lists them);
 // everything they do has a button or a pointer gesture too. What each
 // action did is said in a polite live region.
