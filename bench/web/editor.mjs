@@ -64,8 +64,8 @@ async function measure(text, cues) {
 try {
   const full = await measure(show, 10000);
   const empty = await measure('1.', 0);
-  const row = (name, {opened, median, longest}) => console.log(`${name.padEnd(20)} ${opened.toFixed(0).padStart(8)} ms` +
-    `${median.toFixed(2).padStart(12)} ms${longest.toFixed(2).padStart(12)} ms`);
+  const row = (name, {opened, median, longest}) => console.log(`${name.padEnd(20)} ` +
+    `${opened.toFixed(0).padStart(8)} ms${median.toFixed(2).padStart(12)} ms${longest.toFixed(2).padStart(12)} ms`);
   console.log(`The show editor in ${engineName}: opened (timeline first drawn, from navigation), then 60 zooms and ` +
     'pans: median and longest');
   console.log(`${'show'.padEnd(20)} ${'opened'.padStart(11)} ${'median'.padStart(14)} ${'longest'.padStart(14)}`);

@@ -13,7 +13,7 @@
 //
 // usage: node music.mjs SITE
 import path from 'node:path';
-import {launchBrowser, serveFolder, closeAll} from './browser.mjs';
+import {launchBrowser, serveFolder, closeAll, backingStores, watchTasks} from './browser.mjs';
 
 const [site] = process.argv.slice(2);
 const server = await serveFolder(path.resolve(site));
@@ -24,12 +24,8 @@ try {
   const page = await browser.newPage();
   await page.goto(`http://127.0.0.1:${server.address().port}/editor.html#show=1.R`);
   await page.waitForFunction(() => document.getElementById('preview').currentStep > 0, {polling: 100});
-  const client = await page.createCDPSession();
-  const backing = async () => {
-    await client.send('HeapProfiler.collectGarbage');
-    return (await client.send('Runtime.getHeapUsage')).backingStorageSize ?? NaN;
-  };
-  const before = await backing();
+  const before = await backingStores(page);
+  await page.evaluate(watchTasks);
   const timed = await page.evaluate(async () => {
     preview.pause();
     const until = async (condition) => {
@@ -53,17 +49,7 @@ try {
     text(36, 'data');
     head.setUint32(40, 4 * frames, true);
     let file = new File([head, samples], 'ten minutes.wav');
-    let longest = 0;
-    let last = performance.now();
-    let measuring = true;
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => {
-      const now = performance.now();
-      longest = Math.max(longest, now - last);
-      last = now;
-      if (measuring) channel.port2.postMessage(null);
-    };
-    channel.port2.postMessage(null);
+    taskWatch.start();
     const start = performance.now();
     const transfer = new DataTransfer();
     transfer.items.add(file);
@@ -72,13 +58,13 @@ try {
     await until(() => music.buffer);
     const read = performance.now() - start;
     await until(() => music.tempo || /No tempo/.test(document.getElementById('said').textContent));
-    measuring = false;
-    return {read, beats: performance.now() - start - read, longest, tempo: music.tempo};
+    const beats = performance.now() - start - read;
+    return {read, beats, longest: await taskWatch.stop(), tempo: music.tempo};
   });
-  const withSong = await backing();
+  const withSong = await backingStores(page);
   await page.click('#remove-music');
   await new Promise((resolve) => setTimeout(resolve, 500));
-  const removed = await backing();
+  const removed = await backingStores(page);
   console.log('The editor with a 10-minute song (stereo, 48 kHz, 115 MB of WAV), in Chromium');
   console.log(`read (decoded, peaks taken)  ${timed.read.toFixed(0)} ms`);
   console.log(`beats found                  ${timed.beats.toFixed(0)} ms (${timed.tempo} BPM; the song is 128)`);

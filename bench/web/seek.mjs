@@ -17,7 +17,7 @@
 //   ELEMENT holds firework-player.js. With FIREWORK_EARLIER_ELEMENT set to
 //   the folder of an earlier build's, the same seeks (10 unless SEEKS says
 //   otherwise) are timed there too, side by side.
-import {launchBrowser, serveElementPages, closePage} from './browser.mjs';
+import {launchBrowser, serveElementPages, closePage, backingStores, watchTasks} from './browser.mjs';
 
 const [element, seeks = '50'] = process.argv.slice(2);
 const earlier = process.env.FIREWORK_EARLIER_ELEMENT;
@@ -47,15 +47,11 @@ async function measure(browser, folder, count) {
   await page.goto(address('one.html'));
   await page.waitForFunction(() => document.querySelector('firework-player')?.currentStep > 0,
     {timeout: 20000, polling: 100});
-  const client = await page.createCDPSession();
-  const backing = async () => {
-    await client.send('HeapProfiler.collectGarbage');
-    return (await client.send('Runtime.getHeapUsage')).backingStorageSize ?? NaN;
-  };
-  const before = await backing();
+  const before = await backingStores(page);
   await page.evaluate((text) => (document.querySelector('firework-player').show = text), show);
   await new Promise((resolve) => setTimeout(resolve, 2000));
-  const withShow = await backing();
+  const withShow = await backingStores(page);
+  await page.evaluate(watchTasks);
   const result = await page.evaluate(async (list) => {
     const player = document.querySelector('firework-player');
     const timed = async (step) => {
@@ -69,21 +65,9 @@ async function measure(browser, folder, count) {
     const back = await timed(35999);
     // The longest wait between turns of a message loop while the far seek
     // runs, its last turn after the seek included.
-    let longest = 0;
-    let last = performance.now();
-    let stop = null;
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => {
-      const now = performance.now();
-      longest = Math.max(longest, now - last);
-      last = now;
-      if (stop) stop();
-      else channel.port2.postMessage(null);
-    };
-    channel.port2.postMessage(null);
+    taskWatch.start();
     const far = await timed(100000);
-    await new Promise((resolve) => (stop = resolve));
-    return {times, back, far, longest};
+    return {times, back, far, longest: await taskWatch.stop()};
   }, targets.slice(0, count));
   await closePage(page);
 

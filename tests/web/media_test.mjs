@@ -15,7 +15,8 @@ import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launchBrowser, serveFolder, checkList, openPage, openCanvas, readProbe, closeAll} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, openPage, openCanvas, readProbe, closeAll, fetchedInPage} from
+  './browser.mjs';
 
 const [site] = process.argv.slice(2);
 // The video is decoded with Debian's ffmpeg; without it the test skips (77), except in CI.
@@ -132,13 +133,9 @@ try {
     await recording.click('#save-video');
     await recording.waitForFunction(() => window.download || document.getElementById('rendering').hidden,
       {timeout: 120000, polling: 100});
-    const saved = await recording.evaluate(async () => {
-      const bytes = new Uint8Array(await (await fetch(window.download.href)).arrayBuffer());
-      let text = '';
-      for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
-      return {name: window.download.name, data: btoa(text), panel: document.getElementById('rendering').hidden,
-        said: window.said};
-    }).catch(async () => {
+    const saved = await recording.evaluate(() => ({name: window.download.name, href: window.download.href,
+      panel: document.getElementById('rendering').hidden, said: window.said})).then(async (saved) =>
+      ({...saved, data: await fetchedInPage(recording, saved.href)})).catch(async () => {
       throw new Error(`no video: ${await recording.$eval('#status', (element) => element.textContent)}`);
     });
     // The downloaded file stays, its lock held, through another visit's clean-up.
@@ -149,7 +146,7 @@ try {
     await visit.close();
     const storedAfter = await stored(recording);
     const [, seconds, megabytes] = /^([\d.]+) s, about ([\d.]+) MB$/.exec(saved.said?.text) ?? [];
-    const bytes = Buffer.from(saved.data, 'base64').length;
+    const bytes = saved.data.length;
     check('before the first frame renders the page says the video\'s length and size, the size within 1.5 times ' +
       'the file\'s; written into the private file system, the downloaded file stays, locked, through another ' +
       'visit', saved.said?.rendered === 0 && seconds === '6.1' && megabytes * 1e6 < 1.5 * bytes &&
@@ -177,7 +174,7 @@ try {
       JSON.stringify(afterCancel));
     await recording.close();
     const file = path.join(scratch, saved.name);
-    fs.writeFileSync(file, Buffer.from(saved.data, 'base64'));
+    fs.writeFileSync(file, saved.data);
     const probe = JSON.parse(execFileSync('ffprobe', ['-v', 'error', '-count_frames', '-show_entries',
       'stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_frames', '-of', 'json', file]));
     const videoTrack = probe.streams.find((stream) => stream.codec_type === 'video');

@@ -12,7 +12,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {execFileSync} from 'node:child_process';
-import {launchBrowser, serveFolder, checkList, closeAll, audit} from './browser.mjs';
+import {launchBrowser, serveFolder, checkList, closeAll, audit, fetchedInPage} from './browser.mjs';
 import {openEditor, editorState, typeKeys} from './editor_page.mjs';
 
 const [site] = process.argv.slice(2);
@@ -120,12 +120,7 @@ try {
     });
     await page.waitForFunction(() => window.download, {timeout: 180000, polling: 200});
     const video = path.join(scratch, 'video');
-    fs.writeFileSync(video, Buffer.from(await page.evaluate(async () => {
-      const bytes = new Uint8Array(await (await fetch(window.download)).arrayBuffer());
-      let text = '';
-      for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
-      return btoa(text);
-    }), 'base64'));
+    fs.writeFileSync(video, await fetchedInPage(page, await page.evaluate(() => window.download)));
     const seconds = Number(execFileSync('ffprobe', ['-v', 'quiet', '-show_entries', 'format=duration', '-of',
       'csv=p=0', video], {stdio: ['ignore', 'pipe', 'ignore']}).toString());
     const sound = execFileSync('ffmpeg', ['-v', 'quiet', '-i', video, '-f', 'f32le', '-ac', '1', '-ar', '48000', '-'],

@@ -530,3 +530,50 @@ export const pictureHash = (data) => crypto.createHash('sha256').update(data).di
 
 // The steps of `one`'s pictures at which `other`'s differ (or are missing).
 export const differing = (one, other) => Object.keys(one).filter((step) => one[step] !== other[step]);
+
+// The bytes at `address` (a blob: or the page's own), fetched in `page`:
+// a Buffer.
+export async function fetchedInPage(page, address) {
+  return Buffer.from(await page.evaluate(async (address) => {
+    const bytes = new Uint8Array(await (await fetch(address)).arrayBuffer());
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
+    return btoa(text);
+  }, address), 'base64');
+}
+
+// Chromium's ArrayBuffer backing stores in `page` after a garbage
+// collection, in bytes: what decoded audio, snapshots and other buffers
+// hold.
+const cdpSessions = new WeakMap();
+export async function backingStores(page) {
+  if (!cdpSessions.has(page)) cdpSessions.set(page, await page.createCDPSession());
+  const client = cdpSessions.get(page);
+  await client.send('HeapProfiler.collectGarbage');
+  return (await client.send('Runtime.getHeapUsage')).backingStorageSize ?? NaN;
+}
+
+// Run in a page (page.evaluate(watchTasks)): window.taskWatch.start()
+// begins a message loop that notes the gaps between its turns, and
+// taskWatch.stop() resolves, after one more turn, to the longest, in
+// milliseconds: the longest the page's tasks kept it waiting.
+export function watchTasks() {
+  let longest = 0;
+  let last = 0;
+  let stop = null;
+  const channel = new MessageChannel();
+  channel.port1.onmessage = () => {
+    const now = performance.now();
+    longest = Math.max(longest, now - last);
+    last = now;
+    if (stop) stop(longest);
+    else channel.port2.postMessage(null);
+  };
+  window.taskWatch = {
+    start() {
+      [longest, last, stop] = [0, performance.now(), null];
+      channel.port2.postMessage(null);
+    },
+    stop: () => new Promise((resolve) => (stop = resolve)),
+  };
+}

@@ -15,12 +15,15 @@
 // action did is said in a polite live region.
 'use strict';
 
-const player = document.getElementById('preview');
-const readout = document.getElementById('readout');
-const saidLine = document.getElementById('said');
-const noteLine = document.getElementById('note');
-const playButton = document.getElementById('play');
-const openMain = document.getElementById('open-main');
+const byId = (id) => document.getElementById(id);
+// `action` on each `type` event of the element `id`: a click by default.
+const on = (id, action, type = 'click') => byId(id).addEventListener(type, action);
+const player = byId('preview');
+const readout = byId('readout');
+const saidLine = byId('said');
+const noteLine = byId('note');
+const playButton = byId('play');
+const openMain = byId('open-main');
 const keptShow = 'firework-editor-show'; // localStorage's key for the last show edited
 const maxStep = 5184000; // the furthest the preview seeks: 24 hours
 
@@ -345,7 +348,6 @@ function wireButtons() {
       heldBursts.delete(key);
     });
   }
-  const on = (id, action) => document.getElementById(id).addEventListener('click', action);
   on('play', togglePlay);
   on('undo', () => undo(false));
   on('redo', () => undo(true));
@@ -376,7 +378,6 @@ async function copyEmbed() {
 // The song (music.js): Add music (a file picked, or dropped on the page),
 // Remove music, the beats' numbers by hand, Tap tempo, snapping, Cues on
 // beats; and the bursts' sound over it.
-const byId = (id) => document.getElementById(id);
 function showMusic() {
   byId('remove-music').hidden = byId('beats').hidden = byId('music-lane').hidden = !music.buffer;
   byId('music-name').textContent = music.name;
@@ -385,11 +386,11 @@ function showMusic() {
   byId('first-beat').value = music.tempo ? Math.round(music.firstBeat * 1000) / 1000 : '';
   byId('snap').checked = music.snap;
   byId('snap').disabled = !music.tempo;
-  keepBeats();
   drawTimeline();
 }
 async function beatsFound() {
   const none = await findBeats();
+  keepBeats();
   showMusic();
   say(none || `${music.name}: ${beatsLine()}.`);
 }
@@ -437,6 +438,7 @@ function setTempo(tempo, firstBeat = music.firstBeat) {
   }
   music.snap ||= !music.tempo;
   Object.assign(music, {tempo, firstBeat});
+  keepBeats();
   showMusic();
   say(beatsLine());
 }
@@ -451,37 +453,36 @@ function cuesOnBeats() {
   applied(addCues(keys, `${keys.length} cues on beats added`));
 }
 function wireMusic() {
-  const on = (id, type, action) => byId(id).addEventListener(type, action);
-  on('add-music', 'click', () => byId('music-file').click());
-  on('music-file', 'change', (event) => {
+  on('add-music', () => byId('music-file').click());
+  on('music-file', (event) => {
     addMusic(event.target.files[0]);
     event.target.value = '';
-  });
+  }, 'change');
   addEventListener('dragover', (event) => event.dataTransfer.types.includes('Files') && event.preventDefault());
   addEventListener('drop', (event) => {
     event.preventDefault();
     addMusic(event.dataTransfer.files[0]);
   });
-  on('remove-music', 'click', async () => {
+  on('remove-music', async () => {
     await forgetMusic();
     showPlaying();
     history.replaceState(history.state, '', address());
     showMusic();
     say('The music is removed.');
   });
-  on('tempo', 'change', (event) => setTempo(Number(event.target.value)));
-  on('first-beat', 'change', (event) => setTempo(music.tempo || 120, Number(event.target.value)));
-  on('tap', 'click', () => {
+  on('tempo', (event) => setTempo(Number(event.target.value)), 'change');
+  on('first-beat', (event) => setTempo(music.tempo || 120, Number(event.target.value)), 'change');
+  on('tap', () => {
     const tempo = tapTempo(performance.now() / 1000);
     if (tempo) setTempo(Math.round(tempo * 100) / 100);
     else say('Tap again, on each beat.');
   });
-  on('snap', 'change', (event) => {
+  on('snap', (event) => {
     music.snap = event.target.checked;
     say(`Snap to beats ${music.snap ? 'on' : 'off'}`);
-  });
-  on('cues-on-beats', 'click', cuesOnBeats);
-  on('sound', 'click', () => {
+  }, 'change');
+  on('cues-on-beats', cuesOnBeats);
+  on('sound', () => {
     player.sound = !player.sound;
     byId('sound').setAttribute('aria-pressed', String(player.sound));
   });

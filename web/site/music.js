@@ -18,7 +18,9 @@ const music = {
   context: null, // the page's AudioContext for the song, made at the first song
   buffer: null, // the song, decoded: the one copy kept
   name: '',
-  seconds: 0,
+  get seconds() { // the song's length, 0 without one
+    return this.buffer?.duration ?? 0;
+  },
   peaks: null, // Float32Array: the loudest sample of each step
   tempo: 0, // beats a minute; 0 while none is known
   firstBeat: 0, // seconds
@@ -63,10 +65,12 @@ const fileSeconds = (file) => new Promise((resolve) => {
 });
 
 // Decodes `file` and makes it the song: resolves to '' or to why not. The
-// show, and any song before, stay as they were when it fails.
-async function readMusic(file, keep = true) {
+// show, and any song before, stay as they were when it fails. A new song
+// (`fresh`) has its length read first, and is kept on this device; one
+// brought back from there was both when it came.
+async function readMusic(file, fresh = true) {
   const over = (seconds) => `This song is ${musicSeconds(seconds)} long, over the editor's 15 minutes.`;
-  const length = await fileSeconds(file);
+  const length = fresh ? await fileSeconds(file) : NaN;
   if (Number.isFinite(length) && length > music.maxSeconds) return over(length);
   music.context ??= new AudioContext();
   let buffer;
@@ -78,9 +82,8 @@ async function readMusic(file, keep = true) {
   if (buffer.duration > music.maxSeconds) return over(buffer.duration);
   const peaks = await musicPeaks(buffer);
   stopMusic();
-  Object.assign(music, {buffer, name: file.name, seconds: buffer.duration, peaks, tempo: 0, firstBeat: 0,
-    snap: false});
-  if (keep) await keepMusic(file);
+  Object.assign(music, {buffer, name: file.name, peaks, tempo: 0, firstBeat: 0, snap: false});
+  if (fresh) await keepMusic(file);
   return '';
 }
 
@@ -165,7 +168,7 @@ function keepBeats() {
 }
 async function forgetMusic() {
   stopMusic();
-  Object.assign(music, {buffer: null, name: '', seconds: 0, peaks: null, tempo: 0, snap: false});
+  Object.assign(music, {buffer: null, name: '', peaks: null, tempo: 0, snap: false});
   try {
     localStorage.removeItem(music.file);
     const folder = await musicFolder();
