@@ -9,7 +9,6 @@
 // <firework-player> plays it live, and the site's video (video.js) renders it
 // offline.
 // Limits: no crackle as particles flash back.
-'use strict';
 
 // Per burst key: the filter, its sweep in Hz, its sharpness, the loudness,
 // the place from left (-1) to right (1) and how long the sound rings, in s.
@@ -44,7 +43,7 @@ function noiseFor(context) {
 
 // Schedules the sound of burst `key` on `context` (a live or an offline
 // one) at time `when`, in seconds of the context's clock, into `output`.
-function scheduleBurst(context, key, when, output = context.destination) {
+export function scheduleBurst(context, key, when, output = context.destination) {
   const voice = burstVoices[key];
   const level = context.createGain();
   level.gain.setValueAtTime(0, when);
@@ -82,7 +81,7 @@ function scheduleBurst(context, key, when, output = context.destination) {
 // at a time, each into a node of its own with the sum so far, and every
 // render of a show adds them up alike. With `song` (an AudioBuffer), the
 // song plays from time 0 beside them; without `bursts`, it plays alone.
-function renderSound(keys, frames, {song = null, bursts = true} = {}) {
+export function renderSound(keys, frames, {song = null, bursts = true} = {}) {
   const context = new OfflineAudioContext(2, Math.ceil(frames / 60 * 48000), 48000);
   let sum = null;
   if (song) {

@@ -7,9 +7,7 @@
 // uses it: every key on a list, a text field or editable text (a letter
 // typed on a list picks an entry), Enter and Space on a button, a link or
 // a summary. Neither reaches the firework.
-'use strict';
-
-const keyRules = {
+export const keyRules = {
   modified: (event) => event.ctrlKey || event.altKey || event.metaKey,
   // Inside a shadow root too: the element typed on is the first of the
   // event's path.

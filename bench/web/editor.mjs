@@ -28,7 +28,7 @@ for (let cue = 0; cue < 10000; ++cue) show += 'WSADZCR'[next() % 7] + (cue ? (60
 // Notes when the timeline is first drawn (the show is read before).
 function watchOpening() {
   const look = () => {
-    if (typeof timeline !== 'undefined' && timeline.width > 0) window.opened = performance.now();
+    if (window.showEditor?.timeline.view.width > 0) window.opened = performance.now();
     else requestAnimationFrame(look);
   };
   requestAnimationFrame(look);
@@ -40,18 +40,19 @@ async function measure(text, cues) {
   const browser = await launchBrowser();
   const page = await openPage(browser, `${url}#show=${text}`, false, [], null, watchOpening);
   await page.waitForFunction(() => window.opened, {timeout: 20000, polling: 50});
-  const {opened, loaded} = await page.evaluate(() => ({opened: window.opened, loaded: composition.cues.length}));
+  const {opened, loaded} = await page.evaluate(() => ({opened: window.opened, loaded: showEditor.doc.cues.length}));
   if (loaded !== cues) throw new Error(`the editor opened ${loaded} cues of ${cues}`);
   const times = await page.evaluate(async () => {
-    const box = timeline.box.getBoundingClientRect();
+    const timeline = document.getElementById('timeline');
+    const box = timeline.getBoundingClientRect();
     const wheel = (deltaY, ctrlKey) => new WheelEvent('wheel', {deltaY, ctrlKey, clientX: box.left + box.width / 2,
       clientY: box.top + 60, bubbles: true, cancelable: true});
     const taken = [];
     const steps = [...Array(20).fill([-120, true]), ...Array(20).fill([240, false]), ...Array(20).fill([120, true])];
     for (const [delta, zoom] of steps) {
       const start = performance.now();
-      timeline.box.dispatchEvent(wheel(delta, zoom));
-      paintTimeline();
+      timeline.dispatchEvent(wheel(delta, zoom));
+      showEditor.timeline.paint();
       taken.push(performance.now() - start);
       await new Promise((resolve) => requestAnimationFrame(resolve));
     }

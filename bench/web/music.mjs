@@ -55,11 +55,11 @@ try {
     transfer.items.add(file);
     file = null;
     document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
-    await until(() => music.buffer);
+    await until(() => showEditor.music.buffer);
     const read = performance.now() - start;
-    await until(() => music.tempo || /No tempo/.test(document.getElementById('said').textContent));
+    await until(() => showEditor.doc.song?.tempo || /No tempo/.test(document.getElementById('said').textContent));
     const beats = performance.now() - start - read;
-    return {read, beats, longest: await taskWatch.stop(), tempo: music.tempo};
+    return {read, beats, longest: await taskWatch.stop(), tempo: showEditor.doc.song?.tempo};
   });
   const withSong = await backingStores(page);
   await page.click('#remove-music');

@@ -55,11 +55,19 @@ async function render(browser, fragment, width, withSound, frames = null) {
   // longer than the driver waits for one call.
   await page.evaluate((sound, wanted) => {
     if (wanted) window.fireworkProbe.release(wanted - window.fireworkProbe.steps);
-    const show = showToRender();
-    const count = wanted ?? show.frames;
+    // The show in the address, or the keys so far, as the page renders it.
+    const player = document.getElementById('firework');
+    const text = wanted ? player.recorded : location.hash.slice('#show='.length).split('&')[0];
+    let step = 0;
+    const keys = [...text.slice(2).matchAll(/([A-Z])([0-9a-z]*)/g)].map(([, key, steps]) =>
+      ({key: key.toLowerCase(), step: step += steps ? parseInt(steps, 36) : 0}));
+    const count = wanted ?? (keys.at(-1)?.step ?? 0) + 300;
     const start = performance.now();
     let said = null;
-    window.rendered = loadVideo().then(() => renderVideo(player, show.keys, count, {sound,
+    const load = (src) => new Promise((resolve, reject) => Object.assign(document.head.appendChild(
+      document.createElement('script')), {onload: resolve, onerror: reject, src}));
+    const loaded = window.fireworkVideo ? Promise.resolve() : load('mediabunny.js').then(() => load('video.js'));
+    window.rendered = loaded.then(() => fireworkVideo.renderVideo(player, keys, count, {sound,
       told: (estimate) => (said = estimate.bytes), progress: () => {}, cancelled: () => false})).then(async (video) => {
       const seconds = (performance.now() - start) / 1000;
       const file = await video.file();

@@ -10,17 +10,24 @@ export async function openEditor(browser, address, errors, {viewport = null, hol
     {timeout: 20000, polling: 100}, holdFrames);
   await page.evaluate(() => {
     preview.pause();
-    timeline.box.focus();
-    seekTo(0);
+    document.getElementById('timeline').focus();
+    showEditor.doc.seek(0);
   });
   return page;
 }
 
-// What the editor shows and says.
-export const editorState = (page) => page.evaluate(() => ({hash: location.hash,
+// What the editor shows and says, once the address holds the show (it is
+// written at most every 250 ms; a show that could not be read stays in it
+// until the first edit).
+export async function editorState(page) {
+  await page.waitForFunction(() => location.hash.split('&')[0] === '#show=' + showEditor.doc.text(),
+    {timeout: 1000, polling: 50}).catch(() => {});
+  return page.evaluate(() => ({hash: location.hash,
   said: document.getElementById('said').textContent, note: document.getElementById('note').textContent,
-  playhead: timeline.playhead, step: preview.currentStep, paused: preview.paused,
-  active: document.getElementById(timeline.box.getAttribute('aria-activedescendant'))?.textContent ?? ''}));
+  playhead: showEditor.doc.playhead, step: preview.currentStep, paused: preview.paused,
+  active: document.getElementById(document.getElementById('timeline').getAttribute('aria-activedescendant'))
+    ?.textContent ?? ''}));
+}
 
 // Keys typed on the timeline, "Control+Shift+z" holding the modifiers.
 export async function typeKeys(page, ...keys) {

@@ -27,13 +27,14 @@ const state = editorState;
 const type = typeKeys;
 // The state once the preview shows the playhead's step.
 async function settled(page) {
-  await page.waitForFunction(() => preview.currentStep === timeline.playhead, {polling: 100});
+  await page.waitForFunction(() => preview.currentStep === showEditor.doc.playhead, {polling: 100});
   return state(page);
 }
 // The point of the viewport at `step` in `lane` (-1: the ruler).
 const point = (page, step, lane) => page.evaluate((step, lane) => {
-  const box = timeline.box.getBoundingClientRect();
-  const y = lane < 0 ? timeline.ruler / 2 : timeline.ruler + (lane + 0.5) * timeline.lane;
+  const {view, xOf} = showEditor.timeline;
+  const box = document.getElementById('timeline').getBoundingClientRect();
+  const y = lane < 0 ? view.ruler / 2 : view.ruler + (lane + 0.5) * view.lane;
   return [box.left + xOf(step), box.top + y];
 }, step, lane);
 async function drag(page, from, to) {
@@ -152,7 +153,7 @@ try {
   await main.evaluate(() => document.getElementById('compose').click());
   await main.waitForFunction(() => location.pathname.endsWith('editor.html') && document.readyState === 'complete',
     {polling: 100});
-  const composed = await main.evaluate(() => [location.hash, composition.cues.length]);
+  const composed = await main.evaluate(() => [location.hash, showEditor.doc.cues.length]);
   await main.evaluate(() => document.getElementById('open-main').click());
   await main.waitForFunction(() => location.pathname.endsWith('index.html'), {polling: 100});
   const opened = await main.evaluate(() => location.hash);
@@ -168,8 +169,8 @@ try {
   const edited = await state(bad);
   const typed = await bad.evaluate(async () => {
     location.hash = '#show=1.RAa';
-    await fireworkProbe.until(() => composition.cues.length === 2);
-    return writeShow(composition.cues) + document.getElementById('note').textContent;
+    await fireworkProbe.until(() => showEditor.doc.cues.length === 2);
+    return showEditor.doc.text() + document.getElementById('note').textContent;
   });
   check('a show that cannot be read is said with the main page\'s reason, the editor opens empty and the address ' +
     'stays until the first edit; a show typed into the address opens', badState.note === 'The show in the address ' +
@@ -180,13 +181,14 @@ try {
   const limits = [['1.' + 'W1'.repeat(10000), ['r'], 'a show holds at most 10,000 cues'],
     ['1.' + 'W100000'.repeat(9362), ['r'], 'the show would be longer than 64 KB written'],
     ['1.Wzzzzzz', ['Control+a', 'Control+ArrowRight'], 'a cue would be 2,176,782,336 steps or more after'],
-    ['1.RW1o', ['Alt+ArrowRight', 'Control+Shift+ArrowLeft', 'Control+Shift+ArrowLeft'], '']];
-  for (const [text, keys, why] of limits) {
+    ['1.RW1o', ['Alt+ArrowRight', 'Control+Shift+ArrowLeft', 'Control+Shift+ArrowLeft'], '',
+      'The selected cues can go no further.']];
+  for (const [text, keys, why, told] of limits) {
     const limited = await open('#show=' + text);
     await type(limited, ...keys);
     const after = await state(limited);
     check(`an edit past the format's limits is refused, nothing changed: ${why || 'no cue before step 0'}`,
-      after.hash === '#show=' + (why ? text : '1.RW') && after.said.startsWith(why && 'Not done: ' + why),
+      after.hash === '#show=' + (why ? text : '1.RW') && after.said.startsWith(told ?? 'Not done: ' + why),
       JSON.stringify({...after, hash: after.hash.slice(0, 40)}));
     await limited.close();
   }
@@ -195,7 +197,7 @@ try {
     const phone = await open('#show=1.RW1o', {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true,
       hasTouch: true});
     const layout = await phone.evaluate(() => ({wide: document.documentElement.scrollWidth,
-      lane: timeline.lane, small: [...document.querySelectorAll('button, a')].filter((target) =>
+      lane: showEditor.timeline.view.lane, small: [...document.querySelectorAll('button, a')].filter((target) =>
         target.offsetParent && target.getBoundingClientRect().height < 44).map((target) => target.textContent)}));
     const touch = can('touch', 'a tap on a burst button, a cue dragged by a finger, two fingers zooming');
     await (touch ? phone.tap : phone.click).call(phone, '#bursts button[data-key="s"]');
@@ -212,13 +214,13 @@ try {
       const client = await phone.createCDPSession();
       const [x, y] = await point(phone, 40, 3);
       const fingers = (apart) => [{x: x - apart, y, id: 1}, {x: x + apart, y, id: 2}];
-      const before = await phone.evaluate(() => timeline.perStep);
+      const before = await phone.evaluate(() => showEditor.timeline.view.perStep);
       await client.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: fingers(20)});
       for (const apart of [30, 40, 50, 60]) {
         await client.send('Input.dispatchTouchEvent', {type: 'touchMove', touchPoints: fingers(apart)});
       }
       await client.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
-      zoomed = await phone.evaluate(() => timeline.perStep) / before;
+      zoomed = await phone.evaluate(() => showEditor.timeline.view.perStep) / before;
     }
     await phone.close();
     check('on a phone the editor fits without sideways scrolling, lanes and buttons 44 pixels; a burst button adds ' +

@@ -53,8 +53,8 @@ const drop = (page, name, bytes, zeros = 0) => page.evaluate((name, data, zeros)
 }, name, bytes.toString('base64'), zeros);
 const said = (page, pattern) => page.waitForFunction((source) => new RegExp(source).test(
   document.getElementById('said').textContent), {timeout: 30000, polling: 100}, pattern);
-const musicState = (page) => page.evaluate(() => ({tempo: music.tempo, firstBeat: music.firstBeat, name: music.name,
-  seconds: music.seconds, lane: !document.getElementById('music-lane').hidden}));
+const musicState = (page) => page.evaluate(() => ({tempo: showEditor.doc.song?.tempo, firstBeat: showEditor.doc.song?.firstBeat,
+  name: showEditor.doc.song?.name, seconds: showEditor.doc.song?.seconds, lane: !document.getElementById('music-lane').hidden}));
 
 try {
   const page = await openEditor(browser, url, errors, {holdFrames: true});
@@ -69,13 +69,13 @@ try {
 
   // Snapping: w at step 100 goes to the beat at 105; Ctrl+Shift+Right moves
   // it a beat on; b turns snapping off, and a stays at 100.
-  await page.evaluate(() => seekTo(100));
+  await page.evaluate(() => showEditor.doc.seek(100));
   await typeKeys(page, 'w', 'Control+Shift+ArrowRight', 'b', 'a');
   const snapped = await editorState(page);
   await typeKeys(page, 'Home');
   await page.click('#cues-on-beats');
-  const filled = await page.evaluate(() => composition.cues.map(({key, step}) => key + step).join());
-  await page.evaluate(() => timeline.box.focus());
+  const filled = await page.evaluate(() => showEditor.doc.cues.map(({key, step}) => key + step).join());
+  await page.evaluate(() => document.getElementById('timeline').focus());
   await typeKeys(page, 'Control+z');
   check('cues snap to the nearest beat, move a beat with Ctrl+Shift+Right, and b turns snapping off; "Cues on ' +
     'beats" puts one on each of the next 8 beats, cycling through the bursts, undone in one step',
@@ -86,19 +86,21 @@ try {
   // with 20 ms of output latency.
   const synced = await page.evaluate(async () => {
     let now = 0;
+    const {doc, music} = showEditor;
     Object.defineProperty(music.context, 'currentTime', {get: () => now});
     Object.defineProperty(music.context, 'outputLatency', {get: () => 0.02});
-    seekTo(30);
+    doc.seek(30);
     await preview.seek(30);
-    togglePlay();
+    document.getElementById('play').click();
     let worst = 0;
     for (let frame = 0; frame < 3 * 60 * 120; ++frame) {
       now += 1 / 120;
       fireworkProbe.release(1);
-      if (frame % 600 === 0) await fireworkProbe.until(() => !preview.seeking);
+      // Now and then the preview is let catch up with the song's clock.
+      if (frame % 600 === 0) await fireworkProbe.until(() => preview.currentStep === doc.playhead);
       worst = Math.max(worst, Math.abs(preview.currentStep - Math.floor((now - 0.02 + 0.5) * 60)));
     }
-    togglePlay();
+    document.getElementById('play').click();
     return {worst, step: preview.currentStep, expected: Math.floor((now - 0.02 + 0.5) * 60)};
   });
   check('over three minutes of play at 120 frames a second the step shown stays within one of the song\'s time ' +
@@ -106,7 +108,7 @@ try {
 
   // Kept on this device: a reload brings it back, with its beats.
   await page.reload();
-  await page.waitForFunction(() => music.tempo > 0, {timeout: 30000, polling: 100});
+  await page.waitForFunction(() => showEditor.doc.song?.tempo > 0, {timeout: 30000, polling: 100});
   const back = await musicState(page);
   check('a reload brings the song back from this device, with its beats', back.name === 'click.wav' &&
     back.tempo === found.tempo && back.firstBeat === found.firstBeat, JSON.stringify(back));

@@ -10,6 +10,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
+import {parseShow} from './show_format.js';
 import {launchBrowser, serveFolder, checkList, frameProbe, watchErrors, openCanvas, runTo as runWith,
   differing, closeAll} from './browser.mjs';
 
@@ -164,8 +165,9 @@ try {
     if (ready) break;
     if (Date.now() > end) throw new Error('"Play a show" brought no new page with its canvas sized in 20 s');
   }
-  const show = await looping.evaluate(() => ({...parseShow(location.hash), ...builtInShow, hash: location.hash,
-    status: document.getElementById('status').textContent, steps: window.fireworkProbe.steps}));
+  const seen = await looping.evaluate(() => ({hash: location.hash, status: document.getElementById('status').textContent,
+    steps: window.fireworkProbe.steps, loopSteps: Number(document.getElementById('firework').getAttribute('loop'))}));
+  const show = {...parseShow(seen.hash), ...seen};
   const linked = fs.readFileSync(path.join(docs, 'web.md'), 'utf8').includes(show.hash);
   check('"Play a show" starts the built-in show afresh from its address: 30 to 60 s of all seven bursts, linked in ' +
     'docs/web.md', show.steps === 0 && show.loopSteps >= 1800 && show.loopSteps <= 3600 &&
@@ -202,8 +204,9 @@ try {
   check('the built-in show keeps the canvas lit through a round and into the next: never 2 s without particles',
     longest <= 120, `longest dark stretch ${longest} steps`);
   await looping.keyboard.press('d');
-  const taken = await looping.evaluate(() => ({...parseShow(location.hash),
+  const taken = await looping.evaluate(() => ({hash: location.hash,
     status: document.getElementById('status').textContent, loop: document.getElementById('firework').loop}));
+  Object.assign(taken, parseShow(taken.hash));
   const played = JSON.stringify(taken.keys?.slice(0, -1));
   check('a key ends the loop: the address holds this round so far and the key, and no round follows',
     played === JSON.stringify(show.keys.slice(0, taken.keys.length - 1)) && taken.keys.length > 2 &&

@@ -45,10 +45,11 @@ try {
   await page.waitForFunction(() => document.getElementById('preview').currentStep > 0, {polling: 100});
   await page.evaluate(async () => {
     preview.pause();
-    timeline.box.focus();
-    const cue = composition.cues[8];
-    select([cue.id]);
-    seekTo(cue.step + 40);
+    const {doc} = showEditor;
+    document.getElementById('timeline').focus();
+    const cue = doc.cues[8];
+    doc.select([cue.id]);
+    doc.seek(cue.step + 40);
     await preview.seek(cue.step + 40);
   });
   await page.screenshot({path: editorOutput, fullPage: true});

@@ -1,5 +1,7 @@
 // player.js: the <firework-player> element, the last part of
-// firework-player.js (open.js opens the function this file closes).
+// firework-player.js: bundled with what it imports by the build, between
+// open.js, which opens the function that holds the program's factory, and
+// close.js, which closes it.
 //
 // Each element runs its own instance of the program, with its own memory
 // and steps, in a canvas of its shadow root. All of them draw in one WebGL
@@ -33,6 +35,10 @@
 // loop, ended, error (detail: message, fatal), webglcontextlost,
 // webglcontextrestored.
 // docs/embed.md tells how to use it.
+
+import {showFormat, readShow, writeShow} from '../show_format.js';
+import {scheduleBurst} from '../burst_sound.js';
+import {keyRules} from '../key_rules.js';
 
   // One WebGL context for all the page's fireworks, made when the first
   // element is connected, at its window's size, and given up when the last
@@ -251,7 +257,7 @@
   const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
   const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
   const afterLastKey = 120; // steps a looping show runs after its last key
-  const maxStep = 5184000; // the furthest seek: 24 hours of steps
+  const {maxStep} = showFormat; // the furthest seek: 24 hours of steps
   // A snapshot of the program's state (48,000 bytes) every so many steps of
   // a show: 2.9 MB for ten minutes, and at most 599 steps of arithmetic
   // (a few milliseconds) from a snapshot to the step before any step.
@@ -863,4 +869,3 @@ aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>
 
   window.FireworkPlayer = FireworkPlayer;
   customElements.define('firework-player', FireworkPlayer);
-})();

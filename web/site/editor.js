@@ -1,338 +1,319 @@
-// editor.js: the show editor (editor.html). The show is a list of cues,
-// burst keys at steps (cues.js), laid on a timeline (timeline.js) and
-// previewed by a <firework-player>, which seeks to the playhead's step
-// exactly: the picture at step n is the one any player of the same show
-// draws at step n. After every edit the address holds the show (without a
-// history entry), this device keeps it (localStorage) and the preview
-// takes it and seeks back to the step it showed, cheaply, from the
-// snapshots it keeps from before the first changed cue.
-//
-// A song (music.js) lies under the cues: its beats snap them, and while
-// it plays the preview's steps follow its clock.
+// editor.js: the show editor's page (editor.html). What the editor holds
+// is one document (show_document.js): the cues and selection, the playhead
+// and play state, the song. The page's parts are its views, each told of
+// every change once: the preview, a <firework-player> that shows the
+// playhead's step exactly (the picture at step n is the one any player of
+// the same show draws at step n); the timeline (timeline.js), which also
+// reports what the pointer meant; the song's sound (music.js); the
+// readout, the buttons and a polite live region; and the address and this
+// device's kept shows (kept_shows.js), written at most once every 250 ms
+// and always after the last edit.
 //
 // Keys work while the timeline has focus (the Keys panel lists them);
-// everything they do has a button or a pointer gesture too. What each
-// action did is said in a polite live region.
-'use strict';
+// everything they do has a button or a pointer gesture too. This file is
+// the page's script: the build bundles it with what it imports.
+import {showFormat, parseShow} from '../show_format.js';
+import {makeShowDocument, cueName, cuesName, firstFrom} from './show_document.js';
+import {makeTimeline} from './timeline.js';
+import {clockTime} from './timeline_view.js';
+import {music, songWatch, musicSeconds, readMusic, takeSong, keepSong, keptSong, forgetSong, findBeats, beatsLine,
+  tapTempo, playMusic, stopMusic, musicStep} from './music.js';
+import {keptPrefix, showAddress, musicInAddress, keptShows, keepShow, songNamed, newShowId, showTitle, throttled}
+  from './kept_shows.js';
+import {shareAddress, selectPart} from './share.js';
+import {wireVideoButton, videoTail, removeLeftVideos} from './video_button.js';
 
 const byId = (id) => document.getElementById(id);
 // `action` on each `type` event of the element `id`: a click by default.
 const on = (id, action, type = 'click') => byId(id).addEventListener(type, action);
 const player = byId('preview');
-const readout = byId('readout');
-const saidLine = byId('said');
 const noteLine = byId('note');
-const playButton = byId('play');
-const openMain = byId('open-main');
-const keptShow = 'firework-editor-show'; // localStorage's key for the last show edited
-const maxStep = 5184000; // the furthest the preview seeks: 24 hours
+const doc = makeShowDocument();
+const clockReadout = (step) => `${clockTime(step)} · step ${step}`;
+const lastStep = () => doc.cues.at(-1)?.step ?? 0;
+// The page's storage, where it has one (none: nothing is kept).
+const storage = (() => {
+  try {
+    return localStorage;
+  } catch (error) {
+    return null;
+  }
+})();
 
-const say = (text) => (saidLine.textContent = text);
 // A note on the show, a part of it (`selected`) selected to be copied.
 function note(text, selected = '') {
   noteLine.textContent = text;
   if (selected) selectPart(noteLine, selected);
 }
-const clockReadout = (step) => `${clockTime(step)} · step ${step}`;
 
-// The playhead, and the preview sought there; `tell`: said in the live
-// region. A seek that a later one supersedes is no failure.
-function seekTo(step, tell = true) {
-  step = Math.min(maxStep, Math.max(0, Math.round(step)));
-  timeline.playhead = step;
-  readout.textContent = clockReadout(step);
-  if (!followStep(step)) placePlayhead();
-  player.seek(step).catch((error) => error.name === 'AbortError' || say(error.message));
-  if (music.source) playMusic(step / showFormat.stepsPerSecond);
-  if (tell) say(`Playhead at ${clockReadout(step)}`);
-}
-// The step an added cue goes to: the one being played, or the playhead.
-const hereStep = () => (player.paused && !music.source ? timeline.playhead : player.currentStep);
-// Where the playhead is now, in the address's form.
-const address = () => showFormat.prefix + writeShow(composition.cues) + musicPart();
-
-// An action's outcome (cues.js): an edit refused, or none made, is only
-// said; an edit made goes to the address, this device and the preview,
-// which shows the step it showed.
-function applied({said, refused, told}) {
-  if (!said) {
-    say(refused ?? told);
+// The live region: what each change did, at once while stopped; while
+// playing, at most twice a second, the last word always said.
+const speaking = {line: byId('said'), last: 0, waiting: ''};
+function speak(text) {
+  const now = performance.now();
+  if (doc.play === 'stopped' || now - speaking.last >= 500) {
+    speaking.line.textContent = text;
+    speaking.last = now;
+  } else {
+    if (!speaking.waiting) setTimeout(() => speak(speaking.waiting), 500 - (now - speaking.last));
+    speaking.waiting = text;
     return;
   }
-  const step = hereStep();
-  const text = writeShow(composition.cues);
-  history.replaceState(history.state, '', address());
-  openMain.href = 'index.html' + showFormat.prefix + text;
-  try {
-    localStorage.setItem(keptShow, text);
-  } catch (error) {
-    // Storage off or full: the address holds the show all the same.
-  }
-  player.show = text;
-  player.seek(step).catch(() => {});
-  timeline.active = [...composition.selected].at(-1) ?? 0;
-  drawTimeline();
-  nameCues();
-  say(said);
-}
-function undo(redo) {
-  const what = undoEdit(redo);
-  if (what === null) say(redo ? 'Nothing to redo.' : 'Nothing to undo.');
-  else applied({said: `${redo ? 'Redone' : 'Undone'}: ${what}`});
+  speaking.waiting = '';
 }
 
-// Selection, which is no edit.
-function select(ids, tell) {
-  composition.selected = new Set(ids);
-  timeline.active = ids.at(-1) ?? 0;
-  drawTimeline();
-  nameCues();
-  if (tell) say(tell);
+// The preview, the readout and the Play button, as views.
+function seekPreview(step) {
+  player.seek(Math.min(step, showFormat.maxStep)).catch((error) => error.name === 'AbortError' ||
+    speak(error.message));
+}
+doc.subscribe((change) => {
+  if (change.said) speak(change.said);
+  if (change.cues) {
+    player.show = doc.text();
+    seekPreview(doc.playhead);
+  } else if (change.playhead && (!change.following || doc.play === 'song')) {
+    if (player.paused && player.currentStep + 1 === doc.playhead) player.step();
+    else if (player.currentStep !== doc.playhead) seekPreview(doc.playhead);
+  }
+  if (change.playhead && !change.following && doc.play === 'song') playMusic(doc.playhead / showFormat.stepsPerSecond);
+  if (change.playhead) byId('readout').textContent = clockReadout(doc.playhead);
+  if (change.play) {
+    player.paused = doc.play !== 'playing';
+    if (doc.play === 'song') playMusic(doc.playhead / showFormat.stepsPerSecond);
+    else stopMusic();
+    byId('play').textContent = doc.play === 'stopped' ? 'Play' : 'Pause';
+    if (doc.play !== 'stopped') requestAnimationFrame(follow);
+  }
+  if (change.song) showMusic();
+});
+// While playing, the playhead follows the preview, or the song's clock.
+function follow() {
+  if (doc.play === 'stopped') return;
+  const step = doc.play === 'song' ? Math.min(musicStep(), showFormat.maxStep) : player.currentStep;
+  if (step !== doc.playhead) doc.follow(step);
+  requestAnimationFrame(follow);
+}
+function togglePlay() {
+  if (doc.play !== 'stopped') doc.setPlay('stopped', `Stopped at ${clockReadout(doc.playhead)}`);
+  else doc.setPlay(music.buffer ? 'song' : 'playing');
+}
+// The element's own pauses and plays (reduced motion, an error) while it
+// plays alone.
+for (const type of ['play', 'pause']) {
+  player.addEventListener(type, () => {
+    const state = player.paused ? 'stopped' : 'playing';
+    if (doc.play !== 'song' && doc.play !== state) doc.setPlay(state);
+  });
+}
+player.addEventListener('error', (event) => speak(event.detail.message));
+
+// The address and this device's kept shows, after every change of the
+// show or its song. A tab writes only its own entry: the one it opened
+// from this device, while no other tab has it (a Web Lock of its name),
+// else a new one at its first edit.
+const keeping = {id: null, owned: false};
+const claim = (id) => (!navigator.locks ? Promise.resolve(true) : new Promise((claimed) => {
+  navigator.locks.request(keptPrefix + id, {ifAvailable: true}, (lock) => {
+    claimed(Boolean(lock));
+    return lock && new Promise(() => {}); // held while the tab is open
+  }).catch(() => claimed(true));
+}));
+function own(id) {
+  keeping.id = id;
+  keeping.owned = false;
+  claim(id).then((owned) => {
+    if (keeping.id === id) keeping.owned = owned;
+  });
+}
+const songFacts = () => doc.song && {name: doc.song.name, seconds: doc.song.seconds, tempo: doc.song.tempo,
+  firstBeat: doc.song.firstBeat};
+function persist() {
+  const text = doc.text();
+  try {
+    history.replaceState(history.state, '', showAddress(text, doc.song));
+  } catch (error) {
+    // A browser's limit on address changes: the next write catches up.
+  }
+  byId('open-main').href = 'index.html' + showFormat.prefix + text;
+  if (!storage) return;
+  if (!keeping.id || !keeping.owned) {
+    own(newShowId(Date.now()));
+    keeping.owned = true; // new: no other tab knows it
+    try {
+      sessionStorage.setItem('firework-editor-entry', keeping.id);
+    } catch (error) {
+      // A reload opens the show from the address all the same.
+    }
+  }
+  keepShow(storage, keeping.id, {show: text, music: songFacts(), edited: Date.now(), steps: lastStep(),
+    cues: doc.cues.length});
+  listShows();
+}
+const schedulePersist = throttled(persist, 250, {now: () => performance.now(), later: (run, ms) => setTimeout(run, ms)});
+doc.subscribe((change) => (change.cues || change.song) && change.keep && schedulePersist());
+
+// "Your shows": the other shows kept on this device, as links, the last
+// edited first; kept up to date as other tabs edit theirs.
+function listShows() {
+  const others = storage ? keptShows(storage).filter((show) => show.id !== keeping.id) : [];
+  byId('your-shows').hidden = !others.length;
+  byId('your-shows-list').replaceChildren(...others.map((show) => {
+    const item = document.createElement('li');
+    const link = document.createElement('a');
+    link.href = 'editor.html' + showAddress(show.show, show.music);
+    link.textContent = showTitle(show);
+    link.addEventListener('click', (event) => {
+      event.preventDefault();
+      try {
+        sessionStorage.setItem('firework-editor-entry', show.id);
+      } catch (error) {
+        // Opened from its address alone: a new entry at its first edit.
+      }
+      location.href = link.href;
+      location.reload();
+    });
+    item.append(link);
+    return item;
+  }));
+}
+addEventListener('storage', (event) => (event.key === null || event.key.startsWith(keptPrefix)) && listShows());
+
+// The show in the address, or else the last one edited on this device; a
+// show that cannot be read leaves the editor empty and the address as it
+// is until the first edit. A tab reloaded keeps its entry.
+function openShow() {
+  const show = parseShow(location.hash);
+  note(show?.error ? `The show in the address could not be read: ${show.error}.` : '');
+  const shows = storage ? keptShows(storage) : [];
+  let entry = null;
+  if (show?.keys) {
+    let mine = null;
+    try {
+      mine = sessionStorage.getItem('firework-editor-entry');
+    } catch (error) {
+      // No session: the show is a new entry at its first edit.
+    }
+    entry = shows.find((kept) => kept.id === mine && kept.show === show.text) ?? null;
+  } else if (!show) {
+    entry = shows.find((kept) => readShow(kept.show)?.keys?.length) ?? null;
+  }
+  const keys = show?.keys ?? (entry ? readShow(entry.show).keys : []);
+  const named = musicInAddress(location.hash) ?? entry?.music ?? null;
+  const song = named && {name: named.name, seconds: named.seconds, here: false, tempo: named.tempo ?? 0,
+    firstBeat: named.firstBeat ?? 0, snap: false};
+  doc.open(keys, song);
+  if (entry) own(entry.id);
+  if (entry && !show) {
+    try {
+      history.replaceState(history.state, '', showAddress(entry.show, song));
+    } catch (error) {
+      // The address catches up at the first edit.
+    }
+    note(`Brought back the last show edited on this device: ${cuesName(keys)}.`);
+  }
+  byId('open-main').href = 'index.html' + showFormat.prefix + doc.text();
+  listShows();
+}
+const readShow = (text) => parseShow(showFormat.prefix + text);
+
+// A show typed or pasted into the address opens as one undo step.
+addEventListener('hashchange', () => {
+  const show = parseShow(location.hash);
+  if (!show) return;
+  if (show.error) return note(`The show in the address could not be read: ${show.error}.`);
+  if (show.text === doc.text()) return;
+  const named = musicInAddress(location.hash);
+  const song = named?.name === doc.song?.name ? doc.song : named && {...named, here: false, tempo: 0, firstBeat: 0,
+    snap: false};
+  if (song !== doc.song) takeSong(null);
+  doc.setPlay('stopped');
+  doc.open(show.keys, song, {undoable: true, said: `The show in the address opened: ${cuesName(show.keys)}`});
+  note('');
+  timeline.fit();
+  if (song && !song.here) openMusic();
+});
+
+// The editing actions.
+const snapping = () => (doc.song?.snap && doc.song.tempo ? doc.snapStep : null);
+const addCue = (key, step) => doc.addCues([{key, step: doc.snapStep(step)}]);
+const selectAll = () => doc.select(doc.cues.map((cue) => cue.id), `${doc.cues.length} cues selected`);
+const paste = () => doc.paste(doc.playhead, doc.snapStep);
+function seekTo(step, tell = true) {
+  const target = Math.min(showFormat.maxStep, Math.max(0, Math.round(step)));
+  doc.seek(target, tell ? `Playhead at ${clockReadout(target)}` : '');
 }
 // Alt+Left and Alt+Right: the cue before or after the playhead (or the
 // active cue), selected, with the playhead on it.
 function selectNext(direction) {
-  const {cues} = composition;
+  const {cues} = doc;
   const active = cues.findIndex((cue) => cue.id === timeline.active);
-  const here = active >= 0 && cues[active].step === timeline.playhead ? active
-    : direction > 0 ? firstFrom(cues, timeline.playhead + 1) - 1 : firstFrom(cues, timeline.playhead);
+  const here = active >= 0 && cues[active].step === doc.playhead ? active
+    : direction > 0 ? firstFrom(cues, doc.playhead + 1) - 1 : firstFrom(cues, doc.playhead);
   const cue = cues[here + direction];
-  if (!cue) {
-    say(direction > 0 ? 'No cue after the playhead.' : 'No cue before the playhead.');
-    return;
-  }
-  select([cue.id]);
-  seekTo(cue.step, false);
-  say(`${cueName(cue)} selected`);
+  if (!cue) return doc.say(direction > 0 ? 'No cue after the playhead.' : 'No cue before the playhead.');
+  doc.commit({select: [cue.id], playhead: cue.step, said: `${cueName(cue)} selected`});
 }
 
-// The show in the address, else the last one edited here; a show that
-// cannot be read leaves the editor empty and the address as it is until
-// the first edit.
-function openShow() {
-  const show = parseShow(location.hash);
-  let keys = show?.keys ?? [];
-  let broughtBack = false;
-  note(show?.error ? `The show in the address could not be read: ${show.error}.` : '');
-  if (!show) {
-    let kept = null;
-    try {
-      kept = localStorage.getItem(keptShow);
-    } catch (error) {
-      // No storage: nothing to bring back.
-    }
-    const last = kept ? readShow(kept) : null;
-    if (last?.keys?.length) {
-      keys = last.keys;
-      history.replaceState(history.state, '', showFormat.prefix + last.text);
-      note(`Brought back the last show edited on this device: ${cuesName(keys)}.`);
-      broughtBack = true;
-    }
-  }
-  openCues(keys);
-  player.show = writeShow(keys);
-  openMain.href = 'index.html' + showFormat.prefix + player.show;
-  return broughtBack;
-}
-
-// A show typed into the address opens as a new one, with no undo before it.
-function reopen() {
-  openShow();
-  fitTimeline(composition.cues.at(-1)?.step ?? 0);
-  seekTo(0, false);
-}
-
-// The keys of the timeline; Cmd stands for Ctrl on macOS.
+// The keys of the timeline; Cmd stands for Ctrl on macOS. A key held down
+// acts once: its repeats add no cues and paste nothing.
 function onKey(event) {
   const command = event.ctrlKey || event.metaKey;
   const letter = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+  const once = (action) => () => event.repeat || action();
   // Each key's action; those of Ctrl and a letter are none without Ctrl.
   const actions = {
     ' ': !command && togglePlay,
     b: !command && !event.altKey && toggleSnap,
     ArrowLeft: () => arrow(-1),
     ArrowRight: () => arrow(1),
+    ArrowUp: command && (() => doc.moveSelected(0, -1)),
+    ArrowDown: command && (() => doc.moveSelected(0, 1)),
     Home: () => seekTo(0),
-    End: () => seekTo(composition.cues.at(-1)?.step ?? 0),
-    Delete: () => applied(removeSelected()),
-    Backspace: () => applied(removeSelected()),
-    Escape: () => select([], 'No cue selected.'),
-    a: command && (() => select(composition.cues.map((cue) => cue.id), `${composition.cues.length} cues selected`)),
-    c: command && (() => applied(copySelected())),
-    v: command && (() => applied(paste(hereStep(), snapStep))),
-    z: command && (() => undo(event.shiftKey)),
-    y: command && (() => undo(true)),
+    End: () => seekTo(lastStep()),
+    Delete: doc.removeSelected,
+    Backspace: doc.removeSelected,
+    Escape: () => doc.select([], 'No cue selected.'),
+    a: command && selectAll,
+    c: command && doc.copySelected,
+    v: command && once(paste),
+    z: command && (() => (event.shiftKey ? doc.redo() : doc.undo())),
+    y: command && doc.redo,
   };
   function arrow(direction) {
     const steps = direction * (event.shiftKey ? showFormat.stepsPerSecond : 1);
-    const beat = event.shiftKey && music.snap && music.tempo;
+    const beat = event.shiftKey && snapping();
     if (event.altKey) selectNext(direction);
-    else if (command && beat) applied(moveSelected(Math.round(direction * 3600 / music.tempo), 0, snapStep));
-    else if (command) applied(moveSelected(steps));
-    else seekTo(timeline.playhead + steps);
+    else if (command && beat) doc.moveSelected(Math.round(direction * 3600 / doc.song.tempo), 0, snapping());
+    else if (command) doc.moveSelected(steps, 0, snapping());
+    else seekTo(doc.playhead + steps);
   }
   const burst = !command && !event.altKey && showFormat.burstKeys.includes(event.key);
-  const action = burst ? () => applied(addCue(event.key, snapStep(hereStep()))) : actions[letter];
+  const action = burst ? once(() => addCue(event.key, doc.playhead)) : actions[letter];
   if (!action) return;
   action();
   event.preventDefault();
 }
 
-// Pointer and touch on the timeline. One pointer: on the ruler or the
-// playhead it scrubs; on a cue it selects and drags; on empty lanes a mouse
-// draws a selection (a click moves the playhead) and a finger pans (a tap
-// moves the playhead, or adds a cue while the lane's burst button is held).
-// Two fingers zoom and pan, as does the mouse's middle button. The wheel
-// pans; with Ctrl, it zooms.
-const pointers = new Map();
-let gesture = null;
+// The timeline, and what its pointer means. A burst button held down
+// makes a tap on its lane add a cue there.
 const heldBursts = new Map(); // burst buttons held down: key → whether a tap used the hold
-const local = (event) => {
-  const box = timeline.box.getBoundingClientRect();
-  return [event.clientX - box.left, event.clientY - box.top];
-};
-const pinchOf = () => {
-  const [one, other] = [...pointers.values()];
-  return {distance: Math.hypot(one.x - other.x, one.y - other.y) || 1, x: (one.x + other.x) / 2};
-};
-
-function pointerDown(event) {
-  const middle = event.pointerType === 'mouse' && event.button === 1;
-  if (event.pointerType === 'mouse' && event.button !== 0 && !middle) return;
-  try {
-    timeline.box.setPointerCapture(event.pointerId);
-  } catch (error) {
-    // A pointer the browser no longer tracks: the gesture goes on uncaptured.
-  }
-  const [x, y] = local(event);
-  pointers.set(event.pointerId, {x, y});
-  if (middle) {
-    event.preventDefault(); // no autoscroll
-    gesture = {kind: 'pan', x0: x, y0: y, start: timeline.start, moved: true};
-    return;
-  }
-  if (pointers.size === 2) {
-    const pinch = pinchOf();
-    gesture = {kind: 'pinch', ...pinch, perStep: timeline.perStep, step: stepAt(pinch.x)};
-    timeline.drag = timeline.marquee = null;
-    return;
-  }
-  if (pointers.size > 2) return;
-  const touch = event.pointerType !== 'mouse';
-  const hit = hitTimeline(x, y, touch ? 16 : 6);
-  const key = hit.part === 'lane' && showFormat.burstKeys[hit.lane];
-  gesture = {x0: x, y0: y, moved: false, step: hit.step, shift: event.shiftKey};
-  if (hit.part === 'ruler' || (!hit.cue && Math.abs(x - xOf(timeline.playhead)) <= (touch ? 12 : 4))) {
-    gesture.kind = 'scrub';
-    seekTo(hit.step, false);
-  } else if (hit.cue) {
-    gesture.kind = 'cue';
-    gesture.cue = hit.cue;
-    if (event.shiftKey) select([...composition.selected, hit.cue.id], `${cueName(hit.cue)} added to the selection`);
-    else if (!composition.selected.has(hit.cue.id)) select([hit.cue.id], `${cueName(hit.cue)} selected`);
-  } else if (heldBursts.has(key)) {
+const timeline = makeTimeline({box: byId('timeline'), canvas: byId('timeline-canvas'), head: byId('playhead'),
+  options: byId('timeline-cues')}, doc, () => music.peaks, {
+  scrub: (step, done) => seekTo(step, done),
+  seek: (step, {keep}) => (keep || !doc.selected.size ? seekTo(step) :
+    doc.commit({select: [], playhead: step, said: `Playhead at ${clockReadout(step)}`})),
+  tapLane(key, step) {
+    if (!heldBursts.has(key)) return false;
     heldBursts.set(key, true);
-    gesture = null;
-    applied(addCue(key, snapStep(hit.step)));
-  } else {
-    gesture.kind = touch ? 'pan' : 'marquee';
-    gesture.start = timeline.start;
-  }
-}
-
-function pointerMove(event) {
-  const at = pointers.get(event.pointerId);
-  if (!at || !gesture) return;
-  [at.x, at.y] = local(event);
-  const {x, y} = at;
-  gesture.moved ||= Math.hypot(x - gesture.x0, y - gesture.y0) > 4;
-  if (gesture.kind === 'pinch' && pointers.size === 2) {
-    const pinch = pinchOf();
-    timeline.perStep = Math.min(timeline.maxPerStep, Math.max(timeline.minPerStep,
-      gesture.perStep * pinch.distance / gesture.distance));
-    timeline.start = Math.max(0, gesture.step - pinch.x / timeline.perStep);
-    drawTimeline();
-  } else if (gesture.kind === 'scrub') {
-    seekTo(stepAt(x), false);
-  } else if (gesture.kind === 'pan') {
-    timeline.start = Math.max(0, gesture.start - (x - gesture.x0) / timeline.perStep);
-    drawTimeline();
-  } else if (gesture.kind === 'cue' && gesture.moved) {
-    timeline.drag = {steps: Math.round((x - gesture.x0) / timeline.perStep),
-      lanes: Math.round((y - gesture.y0) / timeline.lane)};
-    drawTimeline();
-  } else if (gesture.kind === 'marquee' && gesture.moved) {
-    timeline.marquee = {x0: gesture.x0, y0: gesture.y0, x1: x, y1: y};
-    drawTimeline();
-  }
-}
-
-function pointerUp(event) {
-  if (!pointers.delete(event.pointerId) || !gesture) return;
-  const done = gesture;
-  gesture = null;
-  if (event.type === 'pointercancel') {
-    timeline.drag = timeline.marquee = null;
-    drawTimeline();
-    return;
-  }
-  if (done.kind === 'scrub') say(`Playhead at ${clockReadout(timeline.playhead)}`);
-  else if (done.kind === 'cue') {
-    const drag = timeline.drag;
-    timeline.drag = null;
-    if (drag) applied(moveSelected(drag.steps, drag.lanes, snapStep));
-    else if (!done.shift) select([done.cue.id], `${cueName(done.cue)} selected`);
-    drawTimeline();
-  } else if (done.kind === 'marquee' && done.moved) {
-    const box = timeline.marquee;
-    timeline.marquee = null;
-    const [from, to] = [stepAt(Math.min(box.x0, box.x1)), stepAt(Math.max(box.x0, box.x1))];
-    const lane = (y) => Math.floor((y - timeline.ruler) / timeline.lane);
-    const [top, bottom] = [lane(Math.min(box.y0, box.y1)), lane(Math.max(box.y0, box.y1))];
-    const covered = composition.cues.filter(({key, step}) => step >= from && step <= to &&
-      showFormat.burstKeys.indexOf(key) >= top && showFormat.burstKeys.indexOf(key) <= bottom).map((cue) => cue.id);
-    const ids = done.shift ? [...composition.selected, ...covered] : covered;
-    select(ids, `${new Set(ids).size} cues selected`);
-  } else if ((done.kind === 'marquee' || done.kind === 'pan') && !done.moved) {
-    if (!done.shift && composition.selected.size) select([]);
-    seekTo(done.step);
-  }
-}
-
-function wheel(event) {
-  event.preventDefault();
-  const pixels = event.deltaMode === 1 ? 16 : event.deltaMode === 2 ? timeline.width : 1;
-  if (event.ctrlKey || event.metaKey) zoomTimeline(Math.exp(-event.deltaY * pixels / 500), local(event)[0]);
-  else {
-    const delta = Math.abs(event.deltaX) > Math.abs(event.deltaY) ? event.deltaX : event.deltaY;
-    panTimeline(delta * pixels / timeline.perStep);
-  }
-}
-
-// The timeline's wiring: keys, pointers, a double click to add a cue.
-function wireTimeline() {
-  const box = timeline.box;
-  box.addEventListener('keydown', onKey);
-  box.addEventListener('pointerdown', pointerDown);
-  box.addEventListener('pointermove', pointerMove);
-  box.addEventListener('pointerup', pointerUp);
-  box.addEventListener('pointercancel', pointerUp);
-  box.addEventListener('wheel', wheel, {passive: false});
-  box.addEventListener('dblclick', (event) => {
-    const [x, y] = local(event);
-    const hit = hitTimeline(x, y, 6);
-    if (hit.part === 'lane' && !hit.cue) applied(addCue(showFormat.burstKeys[hit.lane], snapStep(hit.step)));
-  });
-  const coarse = matchMedia('(pointer: coarse)');
-  const fitLanes = () => {
-    timeline.lane = coarse.matches ? 44 : 28;
-    document.documentElement.style.setProperty('--lane', `${timeline.lane}px`);
-    drawTimeline();
-  };
-  coarse.addEventListener?.('change', fitLanes);
-  fitLanes();
-  new ResizeObserver(() => drawTimeline()).observe(box);
-}
+    addCue(key, step);
+    return true;
+  },
+  select: (ids, said) => doc.select(ids, said),
+  move: (steps, lanes) => doc.moveSelected(steps, lanes, snapping()),
+  add: addCue,
+});
+byId('timeline').addEventListener('keydown', onKey);
 
 // The buttons. A burst button adds its cue at the playhead when clicked;
 // held down, a tap on its lane adds one there instead.
@@ -344,29 +325,31 @@ function wireButtons() {
     button.addEventListener('pointerup', release);
     button.addEventListener('pointercancel', release);
     button.addEventListener('click', () => {
-      if (!heldBursts.get(key)) applied(addCue(key, snapStep(hereStep())));
+      if (!heldBursts.get(key)) addCue(key, doc.playhead);
       heldBursts.delete(key);
     });
   }
   on('play', togglePlay);
-  on('undo', () => undo(false));
-  on('redo', () => undo(true));
-  on('remove', () => applied(removeSelected()));
-  on('zoom-in', () => zoomTimeline(2, xOf(timeline.playhead)));
-  on('zoom-out', () => zoomTimeline(0.5, xOf(timeline.playhead)));
-  on('fit', () => fitTimeline(composition.cues.at(-1)?.step ?? 0));
+  on('undo', doc.undo);
+  on('redo', doc.redo);
+  on('remove', doc.removeSelected);
+  on('select-all', selectAll);
+  on('copy', doc.copySelected);
+  on('paste', paste);
+  on('zoom-in', () => timeline.zoom(2, timeline.xOf(doc.playhead)));
+  on('zoom-out', () => timeline.zoom(0.5, timeline.xOf(doc.playhead)));
+  on('fit', timeline.fit);
   on('share', () => shareAddress(location.href, note));
   on('embed', copyEmbed);
-  wireVideoButton(player, () => ({keys: composition.cues, song: music.buffer,
-    frames: Math.max((composition.cues.at(-1)?.step ?? 0) + videoTail, Math.ceil(music.seconds * 60))}),
-  (text) => say(text));
+  wireVideoButton(player, () => ({keys: doc.cues, song: music.buffer,
+    frames: Math.max(lastStep() + videoTail, Math.ceil((music.buffer?.duration ?? 0) * 60))}), speak);
 }
 
 // "Copy embed code": this site's element and the show, to paste in a page.
 async function copyEmbed() {
   const script = new URL('firework-player.js', location.href).href;
   const code = `<script src="${script}"></script>\n` +
-    `<firework-player show="${writeShow(composition.cues)}" autoplay loop></firework-player>`;
+    `<firework-player show="${doc.text()}" autoplay loop></firework-player>`;
   try {
     await navigator.clipboard.writeText(code);
     note('The embed code is copied to the clipboard.');
@@ -375,82 +358,88 @@ async function copyEmbed() {
   }
 }
 
-// The song (music.js): Add music (a file picked, or dropped on the page),
-// Remove music, the beats' numbers by hand, Tap tempo, snapping, Cues on
-// beats; and the bursts' sound over it.
+// The song: Add music (a file picked, or dropped on the page), Remove
+// music, the beats' numbers by hand, Tap tempo, snapping, Cues on beats;
+// and the bursts' sound over it.
 function showMusic() {
-  byId('remove-music').hidden = byId('beats').hidden = byId('music-lane').hidden = !music.buffer;
-  byId('music-name').textContent = music.name;
-  byId('beats-line').textContent = beatsLine();
-  byId('tempo').value = music.tempo ? Math.round(music.tempo * 100) / 100 : '';
-  byId('first-beat').value = music.tempo ? Math.round(music.firstBeat * 1000) / 1000 : '';
-  byId('snap').checked = music.snap;
-  byId('snap').disabled = !music.tempo;
-  drawTimeline();
+  const {song} = doc;
+  byId('remove-music').hidden = byId('beats').hidden = byId('music-lane').hidden = !song?.here;
+  byId('music-name').textContent = song?.name ?? '';
+  byId('beats-line').textContent = beatsLine(song);
+  byId('tempo').value = song?.tempo ? Math.round(song.tempo * 100) / 100 : '';
+  byId('first-beat').value = song?.tempo ? Math.round(song.firstBeat * 1000) / 1000 : '';
+  byId('snap').checked = Boolean(song?.snap);
+  byId('snap').disabled = !song?.tempo;
 }
+// The song's beats found, unless it was replaced or removed meanwhile.
 async function beatsFound() {
-  const none = await findBeats();
-  keepBeats();
-  showMusic();
-  say(none || `${music.name}: ${beatsLine()}.`);
+  const late = songWatch();
+  const found = await findBeats(music.buffer);
+  if (late()) return;
+  if (found.none) return doc.say(found.none);
+  doc.commit({song: {...found, snap: true}, undoable: false, keep: Boolean(keeping.id), said: `${doc.song.name}: ${beatsLine(found)}.`});
 }
 async function addMusic(file) {
   if (!file) return;
-  say(`Reading ${file.name}…`);
-  const refused = await readMusic(file);
-  if (refused) {
-    say(refused);
-    return;
-  }
-  player.pause();
-  showPlaying();
-  history.replaceState(history.state, '', address());
+  const late = songWatch();
+  doc.say(`Reading ${file.name}…`);
+  const read = await readMusic(file);
+  if (late()) return;
+  if (read.refused) return doc.say(read.refused);
+  takeSong(read);
   note('');
-  showMusic();
-  say(`${file.name} added, ${musicSeconds(music.seconds)}: finding its beats…`);
+  doc.commit({song: {name: file.name, seconds: read.buffer.duration, here: true, tempo: 0, firstBeat: 0, snap: false},
+    undoable: false, play: doc.play === 'song' ? 'stopped' : undefined,
+    said: `${file.name} added, ${musicSeconds(read.buffer.duration)}: finding its beats…`});
+  await keepSong(file);
   await beatsFound();
 }
-// The song this device keeps, brought back where the address names it or
-// the show was the last one edited; else the song the address names is
+// The song the show is made to, from this device where it is kept; else
 // asked for.
-async function openMusic(broughtBack) {
-  const named = musicInAddress();
-  const kept = named || broughtBack ? await keptMusic() : null;
-  if (kept && (!named || named.name === kept.name) && !(await readMusic(kept.file, false))) {
-    Object.assign(music, {tempo: kept.tempo ?? 0, firstBeat: kept.firstBeat ?? 0, snap: Boolean(kept.tempo)});
-    history.replaceState(history.state, '', address());
-    showMusic();
-    if (!music.tempo) await beatsFound();
-  } else if (named) {
-    note(`This show was made to ${named.name} (${musicSeconds(named.seconds)}): add it to hear it in time.`);
+async function openMusic() {
+  const late = songWatch();
+  const {name, seconds} = doc.song;
+  const file = await keptSong(name);
+  const read = file && !late() ? await readMusic(file, false) : null;
+  if (late()) return;
+  if (!read?.buffer) {
+    return note(`This show was made to ${name} (${musicSeconds(seconds)}): add it to hear it in time.`);
   }
+  takeSong(read);
+  doc.commit({song: {here: true, seconds: read.buffer.duration}, undoable: false, keep: false});
+  if (!doc.song.tempo) await beatsFound();
 }
-const toggleSnap = () => {
-  if (!music.tempo) return say('Snapping needs a tempo: add music, or give one.');
-  music.snap = !music.snap;
-  showMusic();
-  say(`Snap to beats ${music.snap ? 'on' : 'off'}`);
-};
-// A tempo given by hand or by taps; the first one turns snapping on.
-function setTempo(tempo, firstBeat = music.firstBeat) {
+async function removeMusic() {
+  const {name} = doc.song;
+  takeSong(null);
+  doc.commit({song: null, undoable: false, play: doc.play === 'song' ? 'stopped' : undefined,
+    said: 'The music is removed.'});
+  if (storage && !songNamed(storage, name, keeping.id)) await forgetSong(name);
+}
+function toggleSnap() {
+  if (!doc.song?.tempo) return doc.say('Snapping needs a tempo: add music, or give one.');
+  const snap = !doc.song.snap;
+  doc.commit({song: {snap}, undoable: false, said: `Snap to beats ${snap ? 'on' : 'off'}`});
+}
+// A tempo or first beat given by hand or by taps, as an undo step; the
+// first tempo turns snapping on.
+function setBeats(tempo, firstBeat) {
+  if (!tempo) return doc.say('Give a tempo first: a first beat is counted from one.');
   if (!(tempo >= 20 && tempo <= 400) || !(firstBeat >= 0)) {
-    return say('A tempo is 20 to 400 BPM, a first beat 0 s or more.');
+    return doc.say('A tempo is 20 to 400 BPM, a first beat 0 s or more.');
   }
-  music.snap ||= !music.tempo;
-  Object.assign(music, {tempo, firstBeat});
-  keepBeats();
-  showMusic();
-  say(beatsLine());
+  doc.commit({song: {tempo, firstBeat, snap: doc.song.snap || !doc.song.tempo},
+    said: beatsLine({tempo, firstBeat})});
 }
 function cuesOnBeats() {
-  if (!music.tempo) return say('Cues on beats needs a tempo: add music, or give one.');
+  if (!doc.song?.tempo) return doc.say('Cues on beats needs a tempo: add music, or give one.');
   const [count, every] = [Number(byId('beats-count').value), Number(byId('beats-every').value)];
   const bursts = [...byId('beats-bursts').value.toLowerCase()].filter((key) => showFormat.burstKeys.includes(key));
-  if (!bursts.length) return say('Give the bursts to cycle through, as letters of w s a d z c r.');
-  const beats = beatsBetween(timeline.playhead, timeline.playhead + (count + 1) * 3600 / music.tempo).slice(0, count);
+  if (!bursts.length) return doc.say('Give the bursts to cycle through, as letters of w s a d z c r.');
+  const beats = doc.beatsBetween(doc.playhead, doc.playhead + (count + 1) * 3600 / doc.song.tempo).slice(0, count);
   const keys = beats.filter((beat, i) => i % every === 0)
     .map(({step}, i) => ({key: bursts[i % bursts.length], step: Math.round(step)}));
-  applied(addCues(keys, `${keys.length} cues on beats added`));
+  doc.addCues(keys, `${keys.length} cues on beats added`);
 }
 function wireMusic() {
   on('add-music', () => byId('music-file').click());
@@ -463,24 +452,17 @@ function wireMusic() {
     event.preventDefault();
     addMusic(event.dataTransfer.files[0]);
   });
-  on('remove-music', async () => {
-    await forgetMusic();
-    showPlaying();
-    history.replaceState(history.state, '', address());
-    showMusic();
-    say('The music is removed.');
-  });
-  on('tempo', (event) => setTempo(Number(event.target.value)), 'change');
-  on('first-beat', (event) => setTempo(music.tempo || 120, Number(event.target.value)), 'change');
+  on('remove-music', removeMusic);
+  on('tempo', (event) => setBeats(Number(event.target.value), doc.song.firstBeat), 'change');
+  on('first-beat', (event) => setBeats(doc.song.tempo, Number(event.target.value)), 'change');
   on('tap', () => {
-    const tempo = tapTempo(performance.now() / 1000);
-    if (tempo) setTempo(Math.round(tempo * 100) / 100);
-    else say('Tap again, on each beat.');
+    const tapped = tapTempo(music.taps, performance.now() / 1000);
+    music.taps = tapped.taps;
+    if (tapped.tempo) setBeats(Math.round(tapped.tempo * 100) / 100, doc.song.firstBeat);
+    else doc.say('Tap again, on each beat.');
   });
-  on('snap', (event) => {
-    music.snap = event.target.checked;
-    say(`Snap to beats ${music.snap ? 'on' : 'off'}`);
-  }, 'change');
+  on('snap', (event) => doc.commit({song: {snap: event.target.checked}, undoable: false,
+    said: `Snap to beats ${event.target.checked ? 'on' : 'off'}`}), 'change');
   on('cues-on-beats', cuesOnBeats);
   on('sound', () => {
     player.sound = !player.sound;
@@ -488,55 +470,13 @@ function wireMusic() {
   });
 }
 
-// Play and pause. Without a song the preview plays itself; with one, it
-// stays paused and its steps follow the song's clock, a step or a seek
-// each frame, so that after minutes the step shown is the song's time.
-// The playhead follows either.
-let following = 0;
-function follow() {
-  if (music.source) {
-    const target = musicStep();
-    if (target === player.currentStep + 1) player.step();
-    else if (target > player.currentStep) player.seek(Math.min(target, maxStep)).catch(() => {});
-  }
-  const step = player.currentStep;
-  if (step !== timeline.playhead) {
-    timeline.playhead = step;
-    readout.textContent = clockReadout(step);
-    if (!followStep(step)) placePlayhead();
-  }
-  following = music.source || !player.paused ? requestAnimationFrame(follow) : 0;
-}
-function showPlaying() {
-  playButton.textContent = music.source || !player.paused ? 'Pause' : 'Play';
-  cancelAnimationFrame(following);
-  follow();
-}
-function togglePlay() {
-  if (!music.buffer) {
-    player.paused = !player.paused;
-    return;
-  }
-  if (music.source) stopMusic();
-  else {
-    player.pause();
-    playMusic(timeline.playhead / showFormat.stepsPerSecond);
-  }
-  showPlaying();
-}
-function followPlaying() {
-  player.addEventListener('play', showPlaying);
-  player.addEventListener('pause', showPlaying);
-  player.addEventListener('error', (event) => say(event.detail.message));
-  showPlaying();
-}
-
-const broughtBack = openShow();
-addEventListener('hashchange', reopen);
-wireTimeline();
+openShow();
 wireButtons();
 wireMusic();
-openMusic(broughtBack);
-followPlaying();
-fitTimeline(composition.cues.at(-1)?.step ?? 0);
-readout.textContent = clockReadout(0);
+showMusic();
+timeline.fit();
+doc.setPlay(player.paused || doc.song ? 'stopped' : 'playing');
+if (doc.song) openMusic();
+removeLeftVideos().catch(() => {});
+// The editor's document and timeline, for the browser's console.
+window.showEditor = {doc, timeline, music};

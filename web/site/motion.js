@@ -7,14 +7,12 @@
 // paused: the program takes them at the current step and the burst shows
 // from the next one.
 //
-// The firework (page.js's `player`) keeps the pace: its paused, speed and
+// The firework, a <firework-player>, keeps the pace: its paused, speed and
 // step(), and Space and "." typed on it. Its play and pause events keep
 // the Pause button true to it however it was paused.
 //
 // When the system asks for reduced motion as the page opens, the firework
 // draws its first frame and waits, paused, and the status line says why.
-'use strict';
-
 const motion = {
   pauseButton: document.getElementById('pause'),
   stepButton: document.getElementById('step'),
@@ -27,8 +25,9 @@ function showPaused(paused) {
   motion.stepButton.disabled = !paused || motion.pauseButton.disabled;
 }
 
-// Wires the controls up; `say` and `unsay` add and remove a status line.
-function startMotion(say, unsay) {
+// Wires the controls up to `player`; `say` and `unsay` add and remove a
+// status line.
+export function startMotion(player, say, unsay) {
   motion.pauseButton.addEventListener('click', () => (player.paused = !player.paused));
   motion.stepButton.addEventListener('click', () => player.step());
   motion.speed.addEventListener('change', () => (player.speed = Number(motion.speed.value)));
@@ -43,7 +42,7 @@ function startMotion(say, unsay) {
 }
 
 // The firework has ended: nothing left to pace.
-function endMotion() {
+export function endMotion() {
   motion.pauseButton.disabled = true;
   motion.stepButton.disabled = true;
   motion.speed.disabled = true;

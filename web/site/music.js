@@ -1,51 +1,43 @@
-// music.js: the editor's song. A file the visitor picks or drops is
-// decoded once (Web Audio) and drawn as a waveform under the cues; its
-// tempo and first beat are found off the page's main thread
-// (web-audio-beat-detector, beat_detector.js, loaded then), drawn as beat
-// lines, and corrected by hand or by tapping. While it plays, the preview's
-// steps follow the song's clock, not the display's frames.
+// music.js: the editor's song, its sound. A file the visitor picks or drops
+// is decoded once (Web Audio) and its waveform taken as the loudest sample
+// of each step; its tempo and first beat are found off the page's main
+// thread (web-audio-beat-detector, beat_detector.js, loaded then); it
+// plays from any second, and its clock gives the step heard. What the song
+// is (its name, length and beats) is the show document's; this holds the
+// sound.
 //
-// The song never leaves the device: it is kept in the origin's private file
-// system (or IndexedDB, where that cannot be written) beside the last show
-// (its name, length and beats in localStorage), and
-// the address carries only its name and length, as &music=NAME,SECONDS
-// after the show. Limits: 15 minutes; one decoded copy (some 230 MB for 10
-// minutes of stereo at 48 kHz), and the waveform as the loudest sample of
-// each step, not the samples.
-'use strict';
+// The song never leaves the device: its file is kept in the origin's
+// private file system (or IndexedDB, where that cannot be written) under
+// its name, for every kept show that names it (kept_shows.js), and the
+// address carries only its name and length. Limits: 15 minutes; one
+// decoded copy (some 230 MB for 10 minutes of stereo at 48 kHz).
+//
+// Every song added or removed is a new `generation`: a decode, a read from
+// the device or a beat detection that finishes after its song was replaced
+// or removed is dropped by the one who asked (late()).
+import {showFormat} from '../show_format.js';
+import {loadScript} from './load_script.js';
 
-const music = {
+export const music = {
   context: null, // the page's AudioContext for the song, made at the first song
   buffer: null, // the song, decoded: the one copy kept
-  name: '',
-  get seconds() { // the song's length, 0 without one
-    return this.buffer?.duration ?? 0;
-  },
   peaks: null, // Float32Array: the loudest sample of each step
-  tempo: 0, // beats a minute; 0 while none is known
-  firstBeat: 0, // seconds
-  snap: false,
   source: null, // while it plays: the AudioBufferSourceNode
   startedAt: 0, // the context's time when it started
   from: 0, // the song's time it started from, in seconds
   taps: [], // Tap tempo's taps, in seconds of the page's clock
+  generation: 0,
   maxSeconds: 15 * 60,
-  file: 'firework-editor-music', // the private file system's file, and localStorage's key of its name and length
 };
 
-const musicSeconds = (seconds) => `${Math.floor(seconds / 60)}:${String(Math.floor(seconds % 60)).padStart(2, '0')}`;
-// The address's part for the song: "&music=NAME,SECONDS", or ''.
-const musicPart = () => (music.buffer ? `&music=${encodeURIComponent(music.name)},${music.seconds.toFixed(2)}` : '');
-// The song the address names: {name, seconds}, or null.
-function musicInAddress() {
-  const found = /&music=([^,&]*),([\d.]+)/.exec(location.hash);
-  if (!found) return null;
-  try {
-    return {name: decodeURIComponent(found[1]), seconds: Number(found[2])};
-  } catch (error) {
-    return null;
-  }
+// A check for what is under way: true once the song it began with is gone.
+export function songWatch() {
+  const generation = music.generation;
+  return () => generation !== music.generation;
 }
+
+export const musicSeconds = (seconds) => `${Math.floor(seconds / 60)}:${String(Math.floor(seconds % 60))
+  .padStart(2, '0')}`;
 
 // How long a file plays, from its metadata alone, so that a song over the
 // limit is refused before it is decoded; NaN, or Infinity, where the
@@ -64,12 +56,12 @@ const fileSeconds = (file) => new Promise((resolve) => {
   audio.src = address;
 });
 
-// Decodes `file` and makes it the song: resolves to '' or to why not. The
-// show, and any song before, stay as they were when it fails. A new song
-// (`fresh`) has its length read first, and is kept on this device; one
-// brought back from there was both when it came.
-async function readMusic(file, fresh = true) {
-  const over = (seconds) => `This song is ${musicSeconds(seconds)} long, over the editor's 15 minutes.`;
+// Decodes `file`: resolves to {buffer, peaks}, or {refused: why}. A new
+// song (`fresh`) has its length read first; one brought back from this
+// device was measured when it came. Nothing changes here: the caller
+// takes it with takeSong(), or drops it.
+export async function readMusic(file, fresh = true) {
+  const over = (seconds) => ({refused: `This song is ${musicSeconds(seconds)} long, over the editor's 15 minutes.`});
   const length = fresh ? await fileSeconds(file) : NaN;
   if (Number.isFinite(length) && length > music.maxSeconds) return over(length);
   music.context ??= new AudioContext();
@@ -77,14 +69,17 @@ async function readMusic(file, fresh = true) {
   try {
     buffer = await music.context.decodeAudioData(await file.arrayBuffer());
   } catch (error) {
-    return `This file could not be read as sound: ${error.message || error.name}.`;
+    return {refused: `This file could not be read as sound: ${error.message || error.name}.`};
   }
   if (buffer.duration > music.maxSeconds) return over(buffer.duration);
-  const peaks = await musicPeaks(buffer);
+  return {buffer, peaks: await musicPeaks(buffer)};
+}
+
+// The song's sound, decoded, made the one heard and drawn; null: none.
+export function takeSong(read) {
   stopMusic();
-  Object.assign(music, {buffer, name: file.name, peaks, tempo: 0, firstBeat: 0, snap: false});
-  if (fresh) await keepMusic(file);
-  return '';
+  ++music.generation;
+  Object.assign(music, {buffer: read?.buffer ?? null, peaks: read?.peaks ?? null});
 }
 
 // The loudest sample of each step, over the channels; a slice of 1,000
@@ -107,9 +102,11 @@ async function musicPeaks(buffer) {
   return peaks;
 }
 
-// Where the song is kept: the private file system's folder, or null
-// where there is none to write to (file://; WebKitGTK has none, and Safari
-// long had no createWritable), and then IndexedDB.
+// The device's file of the song named `name`.
+const songFile = (name) => `firework-song-${encodeURIComponent(name)}`;
+// Where a song is kept: the private file system's folder, or null where
+// there is none to write to (file://; WebKitGTK has none, and Safari long
+// had no createWritable), and then IndexedDB.
 async function musicFolder() {
   const folder = await navigator.storage?.getDirectory?.().catch(() => null);
   return typeof FileSystemFileHandle !== 'undefined' && FileSystemFileHandle.prototype.createWritable ? folder : null;
@@ -126,113 +123,87 @@ const musicDatabase = (mode, ask) => new Promise((resolve, reject) => {
     request.onerror = () => reject(request.error);
   };
 });
-async function keepMusic(file) {
+// `file` kept on this device under its name: resolves to whether it was.
+export async function keepSong(file) {
   try {
     const folder = await musicFolder();
     if (folder) {
-      const writable = await (await folder.getFileHandle(music.file, {create: true})).createWritable();
+      const writable = await (await folder.getFileHandle(songFile(file.name), {create: true})).createWritable();
       await writable.write(file);
       await writable.close();
     } else {
       const bytes = await file.arrayBuffer(); // WebKit stores no Blob in IndexedDB in some sessions
-      await musicDatabase('readwrite', (store) => store.put(bytes, music.file));
+      await musicDatabase('readwrite', (store) => store.put(bytes, songFile(file.name)));
     }
-    localStorage.setItem(music.file, JSON.stringify({name: file.name, seconds: music.seconds}));
+    return true;
   } catch (error) {
-    // Not kept: the song stays for this visit.
+    return false; // not kept: the song stays for this visit
   }
 }
-// The song kept on this device: {file, name, seconds, tempo, firstBeat},
-// or null.
-async function keptMusic() {
-  try {
-    const kept = JSON.parse(localStorage.getItem(music.file));
-    if (!kept) return null;
+// The song named `name` kept on this device, as a File, or null. A song
+// kept before shows were kept apart is found under the one name it had.
+export async function keptSong(name) {
+  const read = async (file) => {
     const folder = await musicFolder();
-    const blob = folder ? await (await folder.getFileHandle(music.file)).getFile()
-      : await musicDatabase('readonly', (store) => store.get(music.file));
-    return blob ? {...kept, file: new File([blob], kept.name)} : null;
-  } catch (error) {
-    return null;
+    return folder ? (await folder.getFileHandle(file)).getFile()
+      : musicDatabase('readonly', (store) => store.get(file));
+  };
+  for (const file of [songFile(name), 'firework-editor-music']) {
+    try {
+      const blob = await read(file);
+      if (blob) return new File([blob], name);
+    } catch (error) {
+      // Not under this name.
+    }
   }
+  return null;
 }
-// The song's beats, kept beside it, so that a tempo given by hand stays.
-function keepBeats() {
+export async function forgetSong(name) {
   try {
-    const kept = JSON.parse(localStorage.getItem(music.file));
-    if (!kept || kept.name !== music.name) return;
-    localStorage.setItem(music.file, JSON.stringify({...kept, tempo: music.tempo, firstBeat: music.firstBeat}));
-  } catch (error) {
-    // Not kept: the beats stay for this visit.
-  }
-}
-async function forgetMusic() {
-  stopMusic();
-  Object.assign(music, {buffer: null, name: '', peaks: null, tempo: 0, snap: false});
-  try {
-    localStorage.removeItem(music.file);
     const folder = await musicFolder();
-    if (folder) await folder.removeEntry(music.file);
-    else await musicDatabase('readwrite', (store) => store.delete(music.file));
+    if (folder) await folder.removeEntry(songFile(name));
+    else await musicDatabase('readwrite', (store) => store.delete(songFile(name)));
   } catch (error) {
     // Nothing was kept.
   }
 }
 
-// The tempo and first beat, found off the main thread: resolves to '' or
-// to why none was found. The detector listens below 150 Hz, and keeps the
-// last buffer it was given: it is given the song mixed down to mono at
-// 4 kHz (some 10 MB for 10 minutes), never the song itself.
-async function findBeats() {
+// The tempo and first beat of `buffer`, found off the main thread:
+// resolves to {tempo, firstBeat} or {none: why}. The detector listens
+// below 150 Hz, and keeps the last buffer it was given: it is given the
+// song mixed down to mono at 4 kHz (some 10 MB for 10 minutes), never the
+// song itself.
+export async function findBeats(buffer) {
   try {
     if (typeof beatDetector === 'undefined') await loadScript('beat_detector.js');
     const rate = 4000;
-    const mixing = new OfflineAudioContext(1, Math.ceil(music.seconds * rate), rate);
+    const mixing = new OfflineAudioContext(1, Math.ceil(buffer.duration * rate), rate);
     const source = mixing.createBufferSource();
-    source.buffer = music.buffer;
+    source.buffer = buffer;
     source.connect(mixing.destination);
     source.start();
     const {bpm, offset} = await beatDetector.guess(await mixing.startRendering());
-    if (!(bpm > 0)) return 'No tempo was found in this song: give one by hand or with Tap tempo.';
-    Object.assign(music, {tempo: bpm, firstBeat: offset, snap: true});
-    return '';
+    if (!(bpm > 0)) return {none: 'No tempo was found in this song: give one by hand or with Tap tempo.'};
+    return {tempo: bpm, firstBeat: offset};
   } catch (error) {
-    return `No tempo was found in this song (${error.message || error}): give one by hand or with Tap tempo.`;
+    return {none: `No tempo was found in this song (${error.message || error}): give one by hand or with Tap tempo.`};
   }
 }
-const beatsLine = () => (music.tempo ? `${Math.round(music.tempo * 100) / 100} BPM, first beat at ` +
-  `${Math.round(music.firstBeat * 100) / 100} s` : 'No tempo yet');
 
-// The beats' steps (fractional) from `from` to `to`, with their numbers
-// (0: the first beat).
-function beatsBetween(from, to) {
-  if (!music.tempo) return [];
-  const spacing = 3600 / music.tempo; // steps a beat
-  const first = music.firstBeat * showFormat.stepsPerSecond;
-  const beats = [];
-  for (let n = Math.max(0, Math.ceil((from - first) / spacing)); first + n * spacing <= to; ++n) {
-    beats.push({step: first + n * spacing, n});
-  }
-  return beats;
-}
-// `step`, or the nearest beat's while snapping.
-function snapStep(step) {
-  if (!music.snap || !music.tempo) return step;
-  const spacing = 3600 / music.tempo;
-  const first = music.firstBeat * showFormat.stepsPerSecond;
-  return Math.max(0, Math.round(first + Math.max(0, Math.round((step - first) / spacing)) * spacing));
-}
-// Tap tempo: the beats a minute of the last taps, once there are two within
-// two seconds of each other; 0 before.
-function tapTempo(now) {
-  if (music.taps.length && now - music.taps.at(-1) > 2) music.taps = [];
-  music.taps = [...music.taps, now].slice(-8);
-  const taps = music.taps;
-  return taps.length < 2 ? 0 : 60 * (taps.length - 1) / (taps.at(-1) - taps[0]);
+// "120 BPM, first beat at 0.25 s", of a song's {tempo, firstBeat}.
+export const beatsLine = (song) => (song?.tempo ? `${Math.round(song.tempo * 100) / 100} BPM, first beat at ` +
+  `${Math.round(song.firstBeat * 100) / 100} s` : 'No tempo yet');
+
+// Tap tempo: the beats a minute of the last `taps` (seconds, the newest
+// last), once there are two within two seconds of each other; 0 before.
+// Returns the taps to keep and the tempo.
+export function tapTempo(taps, now) {
+  const kept = [...(taps.length && now - taps.at(-1) > 2 ? [] : taps), now].slice(-8);
+  return {taps: kept, tempo: kept.length < 2 ? 0 : 60 * (kept.length - 1) / (kept.at(-1) - kept[0])};
 }
 
 // Playing: the song from `seconds` on, now.
-function playMusic(seconds) {
+export function playMusic(seconds) {
   stopMusic();
   music.context.resume();
   music.source = music.context.createBufferSource();
@@ -240,14 +211,14 @@ function playMusic(seconds) {
   music.source.connect(music.context.destination);
   music.from = seconds;
   music.startedAt = music.context.currentTime;
-  music.source.start(0, Math.min(seconds, music.seconds));
+  music.source.start(0, Math.min(seconds, music.buffer.duration));
 }
-function stopMusic() {
+export function stopMusic() {
   music.source?.stop();
   music.source?.disconnect();
   music.source = null;
 }
 // The step of the song's time now, as heard: its clock less the output's
 // latency.
-const musicStep = () => Math.max(0, Math.floor((music.context.currentTime - music.startedAt -
+export const musicStep = () => Math.max(0, Math.floor((music.context.currentTime - music.startedAt -
   (music.context.outputLatency || 0) + music.from) * showFormat.stepsPerSecond));

@@ -5,8 +5,15 @@
 // instructions, goes under it; anything that goes wrong is said in the
 // status line, which also carries a note on the show (show.js). The
 // buttons burst through the element, and keys typed anywhere in the page
-// reach it as if typed on it; motion.js paces the steps.
-'use strict';
+// reach it as if typed on it; motion.js paces the steps. This file is the
+// main page's script: the build bundles it with what it imports.
+import {showFormat} from '../show_format.js';
+import {keyRules} from '../key_rules.js';
+import {startMotion, endMotion} from './motion.js';
+import {startShow, showState, showToRender, playBuiltInShow} from './show.js';
+import {shareAddress, selectPart} from './share.js';
+import {wireVideoButton, removeLeftVideos} from './video_button.js';
+
 const player = document.getElementById('firework');
 const statusLine = document.getElementById('status');
 const output = document.getElementById('output');
@@ -126,21 +133,6 @@ for (const type of ['pointerdown', 'focus', 'click']) {
 // Saving a video (video_button.js): the show so far, or the one played.
 wireVideoButton(player, showToRender, say);
 
-// A video that a tab closed while it rendered, or after its download,
-// leaves its file in the origin's private file system (video_file.js); the
-// next visit removes it, unless another tab, still using it, holds the
-// Web Lock of its name.
-async function removeLeftVideos() {
-  const folder = await navigator.storage?.getDirectory?.().catch(() => null);
-  if (!folder?.keys) return;
-  const remove = (name) => folder.removeEntry(name).catch(() => {});
-  for await (const name of folder.keys()) {
-    if (!name.startsWith('firework-show-')) continue;
-    if (!navigator.locks) await remove(name);
-    else await navigator.locks.request(name, {ifAvailable: true}, (free) => free && remove(name));
-  }
-}
-
 // Full screen shows the firework alone, at the screen's size.
 if (document.fullscreenEnabled && player.requestFullscreen) {
   fullscreenButton.hidden = false;
@@ -152,8 +144,8 @@ if (document.fullscreenEnabled && player.requestFullscreen) {
 
 // The show in the address and the pace. A show given once the firework
 // runs starts it again from step 0.
-startMotion((text) => say(text, false), unsay);
-startShow(noteShow);
+startMotion(player, (text) => say(text, false), unsay);
+startShow(player, noteShow);
 
 // Installable and usable without the network, where the browser allows it:
 // only over http(s), never from file://.

@@ -10,13 +10,14 @@
 // address up to date, so copying the address copies the show.
 //
 // This file only defines; page.js wires it to the firework and the buttons.
-'use strict';
+import {showFormat, showEntry, parseShow} from '../show_format.js';
+import {videoTail} from './video_button.js';
 
 // The built-in show: 46 s of all seven bursts, played in rounds of
 // `loopSteps` steps, each from a fresh start. Only r brings every particle
 // back into view; w and d between the r's send them back up or across for
 // a while, so the canvas is never dark for long.
-const builtInShow = {
+export const builtInShow = {
   text: '1.RS1eR3cA1eR3cD1oW3cZ50R3cC1eR3cW1eD78R3cA1oC28R3cS14R32Z1eW28R82D1eR3cW1eA6e',
   loopSteps: 2760,
 };
@@ -25,7 +26,8 @@ const builtInShow = {
 const showSeconds = (steps) => (steps / showFormat.stepsPerSecond).toFixed(1);
 
 // The page's shows: the one the firework records and the one it plays.
-const showState = {
+export const showState = {
+  player: null, // the page's <firework-player>
   played: [], // the burst keys the firework took, with their steps: the show so far
   fragment: showFormat.prefix + showFormat.version + '.', // `played` as written
   full: false, // the show so far no longer fits an address
@@ -36,11 +38,11 @@ const showState = {
 };
 
 // Reads the show in the page's address and, if there is one, gives it to
-// the firework (page.js's `player`) to play from start-up; the built-in
-// show starts over every round. Called once, as the page starts; the
-// firework may be running already, and starts again with the show.
-function startShow(note) {
-  showState.note = note;
+// the firework, `player`, to play from start-up; the built-in show starts
+// over every round. Called once, as the page starts; the firework may be
+// running already, and starts again with the show.
+export function startShow(player, note) {
+  Object.assign(showState, {player, note});
   player.addEventListener('burst', (event) => recordShowKey(event.detail));
   player.addEventListener('loop', startRound);
   const show = parseShow(location.hash);
@@ -77,7 +79,7 @@ function startRound() {
 // and no round after this one.
 function stopShow() {
   showState.playing = 0;
-  if (showState.round.length) player.removeAttribute('loop');
+  if (showState.round.length) showState.player.removeAttribute('loop');
   showState.round = [];
   showState.note('');
 }
@@ -108,47 +110,15 @@ function recordShowKey({key, step, fromShow}) {
 // plays; else the show (the address's while it replays, or what the
 // firework took) from step 0 to `videoTail` steps after its last key, or
 // the first `videoTail` steps where there is none.
-const videoTail = 300;
-function showToRender() {
+export function showToRender() {
   if (showState.round.length) return {keys: showState.round, frames: builtInShow.loopSteps};
   const keys = showState.playing ? showState.show : showState.played;
   return {keys, frames: (keys.length ? keys[keys.length - 1].step : 0) + videoTail};
 }
 
-// Selects `part` of the text of `element` (one text node), so that it
-// can be copied at once.
-function selectPart(element, part) {
-  const range = document.createRange();
-  const at = element.firstChild.textContent.indexOf(part);
-  range.setStart(element.firstChild, at);
-  range.setEnd(element.firstChild, at + part.length);
-  getSelection().removeAllRanges();
-  getSelection().addRange(range);
-}
-
-// The Share button: the browser's own share sheet where there is one
-// (phones), else the clipboard, else `address` shown to be copied by hand;
-// `note(text, selected)` tells which.
-async function shareAddress(address, note) {
-  if (navigator.share) {
-    try {
-      await navigator.share({title: document.title, url: address});
-      return;
-    } catch (error) {
-      if (error.name === 'AbortError') return; // the visitor closed the share sheet
-    }
-  }
-  try {
-    await navigator.clipboard.writeText(address);
-    note('The address of this show is copied to the clipboard.');
-  } catch (error) {
-    note(`Copy the address of this show: ${address}`, address);
-  }
-}
-
 // The "Play a show" button: the page starts afresh with the built-in show
 // in its address, as opening that address does.
-function playBuiltInShow() {
+export function playBuiltInShow() {
   history.replaceState(history.state, '', showFormat.prefix + builtInShow.text);
   location.reload();
 }

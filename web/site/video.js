@@ -1,7 +1,8 @@
 // video.js: the show as a video file, frame k the program's step k + 1 at
-// exactly 60 frames a second. Loaded, with mediabunny.js (the muxer, from
-// the npm registry) and burst_sound.js, only when the visitor presses
-// "Save video". Where the file goes as it renders is video_file.js's.
+// exactly 60 frames a second. Loaded after mediabunny.js (the muxer, from
+// the npm registry, the global Mediabunny) only when the visitor presses
+// "Save video", as the global fireworkVideo. Where the file goes as it
+// renders is video_file.js's.
 //
 // The video is the show: from step 0 to 300 steps after its last key
 // (show.js's showToRender). The live firework goes on while it renders, so
@@ -16,7 +17,12 @@
 // Size: the live firework's drawing buffer, scaled down to fit 1920 x 1080
 // and made even. Format: MP4 with H.264 where the browser encodes it, else
 // WebM with VP9 or VP8; audio AAC or Opus.
-'use strict';
+import {writeShow} from '../show_format.js';
+import {renderSound} from '../burst_sound.js';
+import {openVideoFile} from './video_file.js';
+
+export {handOver} from './video_file.js';
+export {renderSound};
 
 const videoSize = (width, height) => {
   const scale = Math.min(1, 1920 / width, 1080 / height);
@@ -28,7 +34,7 @@ const videoSize = (width, height) => {
 // <firework-player> out of view, with `keys` as its show; resolves to
 // {step(), canvas, close()} once its program runs. step() runs and draws
 // the next step.
-async function renderFirework(width, height, scale, keys) {
+export async function renderFirework(width, height, scale, keys) {
   const player = document.createElement('firework-player');
   player.setAttribute('aria-hidden', 'true');
   player.style.cssText = `position: fixed; left: -10000px; top: 0; width: ${width / scale}px; ` +
@@ -97,7 +103,7 @@ function videoEstimate(keys, frames, width, height, withSound) {
 // Resolves to the video, {file(), remove()} (video_file.js), or null if
 // not rendered; fails with `noEncoder` set where the browser has no
 // encoder. A failed or cancelled render leaves no file behind.
-async function renderVideo(player, keys, frames, {sound: withBursts, song = null, told, progress, cancelled}) {
+export async function renderVideo(player, keys, frames, {sound: withBursts, song = null, told, progress, cancelled}) {
   const withSound = withBursts || Boolean(song);
   const {Output, Mp4OutputFormat, WebMOutputFormat, VideoSample, VideoSampleSource, AudioBufferSource,
     QUALITY_VERY_HIGH, getFirstEncodableVideoCodec, getFirstEncodableAudioCodec} = Mediabunny;

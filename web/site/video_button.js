@@ -4,24 +4,23 @@
 // with what it needs). Which encoders there are is asked only then: asking
 // costs the browser its media framework's start-up, which the page's first
 // frame should not wait for.
-'use strict';
+import {loadScript} from './load_script.js';
 
-const loadScript = (src) => new Promise((resolve, reject) => {
-  const script = document.createElement('script');
-  script.src = src;
-  script.onload = resolve;
-  script.onerror = () => reject(new Error(`${src} is missing beside this page`));
-  document.head.appendChild(script);
-});
-// The video's code, the first time it is needed: the muxer, the sound's
-// offline rendering, where the file goes, then video.js.
-async function loadVideo() {
-  if (typeof renderVideo !== 'undefined') return;
-  for (const script of ['mediabunny.js', 'burst_sound.js', 'video_file.js', 'video.js']) await loadScript(script);
+// The steps a video runs past its show's last key.
+export const videoTail = 300;
+
+// The video's code, the first time it is needed: the muxer, then video.js
+// (with the sound's offline rendering and where the file goes), which
+// leaves its functions in the global fireworkVideo.
+export async function loadVideo() {
+  if (typeof fireworkVideo === 'undefined') {
+    for (const script of ['mediabunny.js', 'video.js']) await loadScript(script);
+  }
+  return fireworkVideo;
 }
 
 // "46 s, about 12 MB": a video's length and size, as the page says them.
-function videoLength({seconds, bytes}) {
+export function videoLength({seconds, bytes}) {
   const time = seconds < 10 ? `${seconds.toFixed(1)} s` : seconds < 120 ? `${Math.round(seconds)} s` :
     `${Math.floor(seconds / 60)} min ${Math.round(seconds % 60)} s`;
   const megabytes = bytes / 1e6;
@@ -32,7 +31,7 @@ function videoLength({seconds, bytes}) {
 // song, an AudioBuffer, or none}) as `player` (a <firework-player>) would
 // draw it, with its sound if on;
 // `say(text)` tells what went wrong.
-function wireVideoButton(player, toRender, say) {
+export function wireVideoButton(player, toRender, say) {
   const button = document.getElementById('save-video');
   const unsupported = (why) => {
     button.disabled = true;
@@ -57,14 +56,17 @@ function wireVideoButton(player, toRender, say) {
     const percent = document.getElementById('render-percent');
     let cancelled = false; // from the press of Save video on
     document.getElementById('render-cancel').onclick = () => (cancelled = true);
+    // Focus goes to Cancel while the button is disabled, and back after.
+    const focused = document.activeElement === button;
     button.disabled = true;
     bar.max = frames;
     bar.value = 0;
     about.textContent = '';
     percent.textContent = '0 %';
     panel.hidden = false;
+    if (focused) document.getElementById('render-cancel').focus();
     try {
-      await loadVideo();
+      const {renderVideo, handOver} = await loadVideo();
       const video = !cancelled && await renderVideo(player, keys, frames, {
         sound: player.sound,
         song,
@@ -90,7 +92,26 @@ function wireVideoButton(player, toRender, say) {
       else say('The video could not be saved: ' + error.message);
       button.disabled = Boolean(error.noEncoder);
     } finally {
+      const cancel = document.getElementById('render-cancel');
+      const focusWasHere = document.activeElement === cancel || document.activeElement === document.body;
       panel.hidden = true;
+      if (focused && focusWasHere) (button.disabled ? button.parentElement.querySelector('button:not(:disabled)') : button)?.focus();
     }
   });
+}
+
+// A video that a tab closed while it rendered, or after its download,
+// leaves its file in the origin's private file system (video_file.js); the
+// next visit of any page that saves videos removes it, unless another tab,
+// still using it, holds the Web Lock of its name. Only videos are named
+// so: the editor's song is never one of them.
+export async function removeLeftVideos() {
+  const folder = await navigator.storage?.getDirectory?.().catch(() => null);
+  if (!folder?.keys) return;
+  const remove = (name) => folder.removeEntry(name).catch(() => {});
+  for await (const name of folder.keys()) {
+    if (!name.startsWith('firework-show-')) continue;
+    if (!navigator.locks) await remove(name);
+    else await navigator.locks.request(name, {ifAvailable: true}, (free) => free && remove(name));
+  }
 }

@@ -9,13 +9,13 @@
 // once; a downloaded one, which gives no sign of when the browser has read
 // it, when the next video starts, or by the next visit once its tab has
 // closed. A cancelled or failed render removes its file at once; one that
-// a closed tab left behind is removed by the page's next visit (page.js),
+// a closed tab left behind is removed by the next visit of a page that
+// saves videos (video_button.js),
 // which passes over every file whose lock is held.
 //
 // Where a browser offers no private file system (a page from file://, or
 // a browser without writable streams into it), the video is held in the
 // tab's memory, as a buffer.
-'use strict';
 
 const videoFiles = {
   prefix: 'firework-show-', // the private file system's videos, and only they, are named so
@@ -31,7 +31,7 @@ const holdLock = (name) => new Promise((held) => {
 // A place for a video of `extension` (mp4 or webm), for the muxer:
 // {streamed, target, file(), remove()}. file() resolves to the finished
 // file, named firework-show.EXTENSION; remove() gives its room back.
-async function openVideoFile(extension) {
+export async function openVideoFile(extension) {
   const kept = videoFiles.kept;
   videoFiles.kept = null;
   await kept?.remove();
@@ -81,7 +81,7 @@ async function openVideoFile(extension) {
 // Hands `video` ({file, remove}) over: to the share sheet on a phone that
 // takes files, else as a download, whose file is kept until the next
 // video starts.
-async function handOver(video) {
+export async function handOver(video) {
   const file = await video.file().catch(async (error) => {
     await video.remove();
     throw error;
