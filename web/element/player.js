@@ -1,7 +1,10 @@
 // player.js: the <firework-player> element, the last part of
 // firework-player.js: bundled with what it imports by the build, between
 // open.js, which opens the function that holds the program's factory, and
-// close.js, which closes it.
+// close.js, which closes it. Beside it, a file a concern: surface.js, the
+// page's one WebGL context; view_watch.js, whether an element is in view;
+// sound.js, the bursts' sound; template.js, the shadow root; attributes.js,
+// the attributes, declared once; seek_plan.js, where a seek starts.
 //
 // Each element runs its own instance of the program, with its own memory
 // and steps, in a canvas of its shadow root. All of them draw in one WebGL
@@ -37,835 +40,598 @@
 // docs/embed.md tells how to use it.
 
 import {showFormat, readShow, writeShow} from '../show_format.js';
-import {scheduleBurst} from '../burst_sound.js';
 import {keyRules} from '../key_rules.js';
+import {surface} from './surface.js';
+import {watchView, unwatchView} from './view_watch.js';
+import {soundBurst, followSound} from './sound.js';
+import {template} from './template.js';
+import {attributes, booleans, keptProperties} from './attributes.js';
+import {nearestSnapshot, seekFrom} from './seek_plan.js';
 
-  // One WebGL context for all the page's fireworks, made when the first
-  // element is connected, at its window's size, and given up when the last
-  // one leaves.
-  // - It is made on a canvas of the page's, which the element that draws
-  //   alone shows itself, over its own canvas (hidden meanwhile: the
-  //   browser would composite it all the same, some 3 ms a frame in
-  //   software): its frames need no copy.
-  // - When a second element comes, the context moves to an OffscreenCanvas
-  //   where the browser offers WebGL there, each frame then handed to its
-  //   element's canvas as a bitmap, without a copy; every program makes its
-  //   objects again there. The page's canvas shows its element's last frame
-  //   until that element's next one comes as a bitmap.
-  // - Elsewhere (WebKit) the page's canvas stays. When another element
-  //   comes to draw, the frame shown is copied to its element's own canvas
-  //   and the page's canvas leaves; while several draw, each frame is
-  //   copied to its element's canvas, and an element that draws two frames
-  //   running with none between shows the page's canvas again. The drawing
-  //   buffer is kept between frames (preserveDrawingBuffer), so that the
-  //   frame shown can be copied whenever another element comes.
-  const surface = {
-    canvas: null,
-    gl: null,
-    attributes: null, // the buffers the context was made with
-    objects: {}, // the context's objects, kept by the program's layer (webgl.js)
-    owner: null, // the program's layer whose OpenGL state the context holds
-    shownIn: null, // the element's canvas over which the context's own shows, or null
-    shownBy: null, // the program's layer whose frame it shows
-    retired: null, // the page's canvas after a move: {canvas, gl, shownBy}, showing that program's last frame
-    moveTried: false, // the move to an OffscreenCanvas was tried
-    lastPresenter: null, // the program's layer that handed over the last frame
-    users: new Map(), // each program's layer: its {lost, restored, moved}
-    elements: new Set(), // the connected elements, which hear of a lost context
-
-    // The context, made with `attributes` and a drawing buffer of `size`
-    // ([width, height]) if there is none yet: the element makes it while its
-    // program's WebAssembly compiles, since the browser takes a good while
-    // to make one, and at its window's size, since a new size costs nearly
-    // as much again. A browser that offers WebGL only on an OffscreenCanvas
-    // gets it there.
-    make(attributes, [width, height] = [300, 150]) {
-      if (!this.gl) {
-        this.attributes = attributes;
-        this.canvas = document.createElement('canvas');
-        [this.canvas.width, this.canvas.height] = [width, height];
-        this.gl = this.canvas.getContext('webgl', {...attributes, preserveDrawingBuffer: true});
-        if (!this.gl && typeof OffscreenCanvas !== 'undefined') {
-          this.canvas = new OffscreenCanvas(width, height);
-          this.gl = this.canvas.getContext('webgl', attributes);
-        }
-        if (!this.gl) return null;
-        this.listen(true);
-      }
-      return this.gl;
-    },
-    listen(on) {
-      const method = on ? 'addEventListener' : 'removeEventListener';
-      this.canvas[method]('webglcontextlost', this.onLost);
-      this.canvas[method]('webglcontextrestored', this.onRestored);
-    },
-    // Several elements: the context moves to an OffscreenCanvas where the
-    // browser offers WebGL there, once.
-    move() {
-      if (this.moveTried || this.canvas.transferToImageBitmap) return;
-      this.moveTried = true;
-      const canvas = typeof OffscreenCanvas !== 'undefined' ? new OffscreenCanvas(this.canvas.width, this.canvas.height)
-        : null;
-      const gl = canvas?.getContext('webgl', this.attributes);
-      if (!gl) return;
-      const wasLost = this.gl.isContextLost();
-      this.listen(false);
-      if (this.shownIn) this.retired = {canvas: this.canvas, gl: this.gl, shownBy: this.shownBy};
-      else this.gl.getExtension('WEBGL_lose_context')?.loseContext();
-      Object.assign(this, {canvas, gl, objects: {}, owner: null, shownIn: null, shownBy: null, lastPresenter: null});
-      this.listen(true);
-      for (const {moved} of [...this.users.values()]) moved(gl);
-      if (wasLost) this.tell('webglcontextrestored'); // the fireworks go on in the new one
-    },
-    // The page's canvas, no longer showing a frame, goes with its context.
-    retire() {
-      this.retired.canvas.remove();
-      this.retired.gl.getExtension('WEBGL_lose_context')?.loseContext();
-      this.retired = null;
-    },
-    // A program's place in the context, made with the buffers it asks for
-    // if there is none yet; null without WebGL. `moved(gl)`: the context
-    // is another from now on.
-    join(user, attributes, lost, restored, moved) {
-      if (this.elements.size === 0) return null; // a program whose element has left
-      if (!this.make(attributes)) return null;
-      this.users.set(user, {lost, restored, moved});
-      return this.gl;
-    },
-    leave(user) {
-      this.users.delete(user);
-      if (this.owner === user) this.owner = null;
-      if (this.lastPresenter === user) this.lastPresenter = null;
-      if (this.retired?.shownBy === user) this.retire();
-    },
-    // The context, ready for `user` to draw its window `shown`: a frame
-    // shown in another element kept there first, and the drawing buffer
-    // given the window's size. True when the context held another
-    // program's state, which `user` then sends again.
-    use(user, shown) {
-      const other = this.owner !== user;
-      if (other) {
-        this.keepShown();
-        this.owner = user;
-      }
-      if (this.canvas.width !== shown.width) this.canvas.width = shown.width;
-      if (this.canvas.height !== shown.height) this.canvas.height = shown.height;
-      return other;
-    },
-    // The frame the context's canvas shows, copied to the canvas under it;
-    // then the context's canvas leaves.
-    keepShown() {
-      if (!this.shownIn) return;
-      if (!this.gl.isContextLost()) this.shownIn.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
-      this.canvas.remove();
-      this.shownIn = this.shownBy = null;
-    },
-    // The frame `user` just drew, to its window `shown`; none while the
-    // context is lost, before the browser has said so.
-    present(user, shown) {
-      if (this.gl.isContextLost()) return;
-      if (this.canvas.transferToImageBitmap) {
-        shown.getContext('bitmaprenderer').transferFromImageBitmap(this.canvas.transferToImageBitmap());
-        if (this.retired?.shownBy === user) this.retire();
-      } else if (this.shownIn !== shown) {
-        if (this.lastPresenter === user || this.lastPresenter === null) { // alone: shown where it is drawn
-          shown.after(this.canvas);
-          this.shownIn = shown;
-          this.shownBy = user;
-        } else {
-          shown.getContext('2d', {alpha: false}).drawImage(this.canvas, 0, 0);
-        }
-      }
-      this.lastPresenter = user;
-    },
-    onLost(event) {
-      event.preventDefault(); // lets the browser offer the context back
-      for (const {lost} of surface.users.values()) lost();
-      surface.tell('webglcontextlost');
-    },
-    onRestored() {
-      surface.objects = {};
-      surface.owner = null;
-      for (const {restored} of [...surface.users.values()]) restored();
-      surface.tell('webglcontextrestored');
-    },
-    tell(type) {
-      for (const element of this.elements) element.dispatchEvent(new Event(type));
-    },
-    // An element came or left; with a second the context may move, with
-    // the last one it goes.
-    count(element, connected) {
-      if (connected) this.elements.add(element);
-      else this.elements.delete(element);
-      if (this.elements.size > 1 && this.gl) this.move();
-      if (this.elements.size > 0 || !this.gl) return;
-      this.listen(false);
-      if (this.shownIn) this.canvas.remove();
-      if (this.retired) this.retire();
-      this.gl.getExtension('WEBGL_lose_context')?.loseContext();
-      Object.assign(this, {gl: null, canvas: null, objects: {}, owner: null, shownIn: null, shownBy: null,
-        lastPresenter: null, moveTried: false});
-    },
-  };
-
-  // Whether each element is in view, from one observer for the page.
-  const seen = new WeakMap(); // element: (inView) => void
-  let viewWatcher = null;
-  const watchView = (element, report) => {
-    viewWatcher ??= new IntersectionObserver((entries) => {
-      for (const entry of entries) seen.get(entry.target)?.(entry.isIntersecting);
-    });
-    seen.set(element, report);
-    viewWatcher.observe(element);
-  };
-  const unwatchView = (element) => {
-    viewWatcher.unobserve(element);
-    seen.delete(element);
-  };
-
-  // The bursts' sound, in one audio context for the page, made at the
-  // first burst to sound once the visitor has touched the page, running
-  // while a connected element has sound on and suspended while none has
-  // (followSound, at every connection, removal and change of `sound`). On
-  // iPhones a page's sound is muted by the silent switch unless it asks to
-  // play as media.
-  const audio = {context: null, touched: false};
-  const touched = () => navigator.userActivation?.hasBeenActive ?? audio.touched;
-  if (!navigator.userActivation) {
-    for (const type of ['pointerdown', 'keydown']) {
-      addEventListener(type, () => (audio.touched = true), {capture: true, once: true});
-    }
+// The buffers the program's display mode asks for (RGBA, double
+// buffered, with depth).
+const windowBuffers = {alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: false};
+const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
+const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
+const afterLastKey = 120; // steps a looping show runs after its last key
+const {maxStep} = showFormat; // the furthest seek: 24 hours of steps
+// A snapshot of the program's state (48,000 bytes) every so many steps of
+// a show: 2.9 MB for ten minutes, and at most 599 steps of arithmetic
+// (a few milliseconds) from a snapshot to the step before any step.
+const snapshotSpacing = 600;
+// Snapshots kept past a show's last key, the latest made: ten minutes
+// more (2.9 MB), so that an element playing on for hours holds no more.
+const snapshotsPastShow = 60;
+const seekSlice = 8; // milliseconds of a long seek before the page's other tasks run
+// The next task, after the page's own, without a timer's clamping.
+const nextTask = (callback) => {
+  const channel = new MessageChannel();
+  channel.port1.onmessage = callback;
+  channel.port2.postMessage(null);
+};
+const idleTask = (callback) => (window.requestIdleCallback ? requestIdleCallback(callback) : setTimeout(callback, 0));
+class FireworkPlayer extends HTMLElement {
+  static get observedAttributes() {
+    return Object.keys(attributes);
   }
-  const hearing = () => {
-    if (!audio.context && touched()) {
-      if (navigator.audioSession) navigator.audioSession.type = 'playback';
-      audio.context = new AudioContext();
-    }
-    return audio.context;
-  };
-  const soundBurst = (key) => {
-    if (hearing()) scheduleBurst(audio.context, key, audio.context.currentTime);
-  };
-  const followSound = () => {
-    if ([...surface.elements].some((element) => element.hasAttribute('sound'))) hearing()?.resume();
-    else audio.context?.suspend();
-  };
 
-  // The buffers the program's display mode asks for (RGBA, double
-  // buffered, with depth).
-  const windowBuffers = {alpha: false, depth: true, stencil: false, antialias: false, preserveDrawingBuffer: false};
-  const noWebglLine = 'The firework needs WebGL, which this browser does not offer or has turned off.';
-  const framesPerStep = {1: 1, 0.5: 2, 0.25: 4}; // by speed
-  const afterLastKey = 120; // steps a looping show runs after its last key
-  const {maxStep} = showFormat; // the furthest seek: 24 hours of steps
-  // A snapshot of the program's state (48,000 bytes) every so many steps of
-  // a show: 2.9 MB for ten minutes, and at most 599 steps of arithmetic
-  // (a few milliseconds) from a snapshot to the step before any step.
-  const snapshotSpacing = 600;
-  // Snapshots kept past a show's last key, the latest made: ten minutes
-  // more (2.9 MB), so that an element playing on for hours holds no more.
-  const snapshotsPastShow = 60;
-  const seekSlice = 8; // milliseconds of a long seek before the page's other tasks run
-  // The next task, after the page's own, without a timer's clamping.
-  const nextTask = (callback) => {
-    const channel = new MessageChannel();
-    channel.port1.onmessage = callback;
-    channel.port2.postMessage(null);
-  };
-  const idleTask = (callback) => (window.requestIdleCallback ? requestIdleCallback(callback) : setTimeout(callback, 0));
-  const burstTitles = {w: 'upwards', s: 'pulled down', a: 'pulled left', d: 'to the right',
-    z: 'pulled away from you', c: 'pulled toward you', r: 'regenerate'};
+  #root;
+  #picture;
+  #canvas;
+  #program = null; // the running program's Module
+  #lines = []; // what the program said on standard error
+  #output = ''; // what it wrote on standard output
+  #show = []; // the show's keys: [{key, step}]
+  #showText = null; // the show attribute they were read from
+  #next = 0; // the next of them to type
+  #played = []; // the burst keys the program took: the show so far
+  #steps = 0; // steps the program has run
+  #offShow = false; // a key the show did not type has acted since the last restore
+  #snapshots = new Map(); // the show's state every snapshotSpacing steps: step => {pool, random}
+  #pastShow = []; // the steps of those kept past the show's end, oldest first
+  #seekRequest = null; // the seek under way: {target, resolve, reject, begun}
+  #seekSliced = false; // a seek's next slice is waiting for its task
+  #drawing = false; // the seek's own step, drawn
+  #building = false; // snapshots ahead of play are being made between tasks
+  #paused = true;
+  #pausedChosen = false; // play() or pause() was called: autoplay no longer decides
+  #speed = 1;
+  #loop = null; // null, 'show' (after the show's last key) or a number of steps
+  #inView = false;
+  #typing = false; // the show itself is typing a key
+  #waiting = []; // bursts asked for before the program runs or while it seeks
+  #connections = 0;
+  // Where the element is in its life: 'idle' (not started, or removed),
+  // 'starting' (its program runs, no frame drawn yet), 'running' (the first
+  // frame drawn), 'ended' (by ESC: a seek or a show starts it again) or
+  // 'failed' (it cannot run here).
+  #phase = 'idle';
+  #error = null; // that failure: {message, fatal: true}
+  #setting = false; // an attribute is being set back
 
-  const template = document.createElement('template');
-  template.innerHTML = `<style>
-:host { display: block; position: relative; aspect-ratio: 4 / 3; background: #000; color: #fff;
-        font: 15px/1.5 system-ui, sans-serif; }
-:host([hidden]) { display: none; }
-:host([transparent]) { background: none; mix-blend-mode: plus-lighter; }
-:host([transparent]:not([controls]):not([keys])) { pointer-events: none; }
-[part=picture] { position: absolute; inset: 0; outline: none; }
-[part=picture]:focus-visible { outline: 2px solid #fc6; outline-offset: -2px; }
-canvas { display: block; width: 100%; height: 100%; }
-canvas + canvas { position: absolute; inset: 0; pointer-events: none; }
-canvas:has(+ canvas) { visibility: hidden; }
-[part=controls] { position: absolute; left: 0; right: 0; bottom: 0; display: flex; flex-wrap: wrap; gap: 4px;
-                  justify-content: center; padding: 4px; background: rgb(0 0 0 / 0.6); }
-[part=controls] button, select { min-width: 44px; min-height: 44px; padding: 0 8px; border: 1px solid #888;
-                                 border-radius: 8px; background: #222; color: #fff; font: inherit;
-                                 touch-action: manipulation; }
-button:focus-visible, select:focus-visible { outline: 2px solid #fc6; outline-offset: 1px; }
-button:disabled { opacity: 0.5; }
-label { display: flex; align-items: center; gap: 4px; }
-[hidden] { display: none !important; }
-</style><div part="picture" role="img"><canvas></canvas></div><div part="fallback" hidden><slot></slot></div>
-<div part="controls" role="toolbar" aria-label="Firework controls" hidden>
-<button type="button" data-do="pause">Play</button><button type="button" data-do="step">Step</button>
-<label>Speed <select><option value="1">1×</option><option value="0.5">½×</option><option value="0.25">¼×</option>
-</select></label>${[...showFormat.burstKeys].map((key) =>
-    `<button type="button" data-key="${key}" aria-keyshortcuts="${key}" title="burst ${burstTitles[key]}"
-aria-label="burst ${key}, ${burstTitles[key]}">${key}</button>`).join('')}</div>`;
+  constructor() {
+    super();
+    this.#root = this.attachShadow({mode: 'open', delegatesFocus: true});
+    this.#root.append(template.content.cloneNode(true));
+    this.#picture = this.#root.querySelector('[part=picture]');
+    this.#canvas = this.#root.querySelector('canvas');
+    this.addEventListener('keydown', (event) => this.#onKeydown(event), true);
+    const bar = this.#root.querySelector('[part=controls]');
+    bar.addEventListener('click', (event) => {
+      const button = event.target.closest('button');
+      if (!button) return;
+      if (button.dataset.key) this.burst(button.dataset.key);
+      else if (button.dataset.do === 'pause') this.paused = !this.#paused;
+      else this.step();
+    });
+    bar.querySelector('select').addEventListener('change', (event) => (this.speed = Number(event.target.value)));
+  }
 
-  const booleans = ['autoplay', 'controls', 'keys', 'transparent', 'sound'];
-
-  class FireworkPlayer extends HTMLElement {
-    static get observedAttributes() {
-      return ['show', ...booleans, 'loop', 'speed', 'label'];
-    }
-
-    #root;
-    #picture;
-    #canvas;
-    #program = null; // the running program's Module
-    #lines = []; // what the program said on standard error
-    #output = ''; // what it wrote on standard output
-    #show = []; // the show's keys: [{key, step}]
-    #showText = null; // the show attribute they were read from
-    #next = 0; // the next of them to type
-    #played = []; // the burst keys the program took: the show so far
-    #steps = 0; // steps the program has run
-    #offShow = false; // a key the show did not type has acted since the last restore
-    #snapshots = new Map(); // the show's state every snapshotSpacing steps: step => {pool, random}
-    #pastShow = []; // the steps of those kept past the show's end, oldest first
-    #seekRequest = null; // the seek under way: {target, resolve, reject, begun}
-    #seekSliced = false; // a seek's next slice is waiting for its task
-    #drawing = false; // the seek's own step, drawn
-    #building = false; // snapshots ahead of play are being made between tasks
-    #paused = true;
-    #pausedChosen = false; // play() or pause() was called: autoplay no longer decides
-    #speed = 1;
-    #loop = null; // null, 'show' (after the show's last key) or a number of steps
-    #inView = false;
-    #typing = false; // the show itself is typing a key
-    #waiting = []; // bursts asked for before the program runs or while it seeks
-    #readied = false; // the first frame was drawn
-    #connections = 0;
-    #ended = false; // ESC or a failure ended the program
-    #broken = false; // a failure ended it: it cannot run here
-    #error = null; // that failure: {message, fatal: true}
-    #setting = false; // an attribute is being set back
-
-    constructor() {
-      super();
-      this.#root = this.attachShadow({mode: 'open', delegatesFocus: true});
-      this.#root.append(template.content.cloneNode(true));
-      this.#picture = this.#root.querySelector('[part=picture]');
-      this.#canvas = this.#root.querySelector('canvas');
-      this.addEventListener('keydown', (event) => this.#onKeydown(event), true);
-      const bar = this.#root.querySelector('[part=controls]');
-      bar.addEventListener('click', (event) => {
-        const button = event.target.closest('button');
-        if (!button) return;
-        if (button.dataset.key) this.burst(button.dataset.key);
-        else if (button.dataset.do === 'pause') this.paused = !this.#paused;
-        else this.step();
-      });
-      bar.querySelector('select').addEventListener('change', (event) => (this.speed = Number(event.target.value)));
-    }
-
-    connectedCallback() {
-      ++this.#connections;
-      // Properties a framework set before the element was defined.
-      for (const name of [...booleans, 'show', 'loop', 'speed', 'label', 'paused', 'currentStep']) {
-        if (Object.prototype.hasOwnProperty.call(this, name)) {
-          const value = this[name];
-          delete this[name];
-          this[name] = value;
-        }
-      }
-      this.#picture.setAttribute('aria-label', this.label);
-      if (this.#program || this.#ended) return; // moved within the page
-      surface.count(this, true);
-      followSound();
-      watchView(this, (inView) => {
-        this.#inView = inView;
-        if (this.#program?.hold) this.#program.hold(!inView);
-        else if (this.#program) this.#program.held = !inView;
-      });
-      if (!this.#pausedChosen) this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
-      this.#showPaused();
-      this.#start();
-      surface.make(windowBuffers, this.#program.windowSize());
-    }
-
-    disconnectedCallback() {
-      const connection = this.#connections;
-      // Moved within the page, it is connected again before this runs.
-      queueMicrotask(() => {
-        if (this.isConnected || connection !== this.#connections) return;
-        unwatchView(this);
-        this.#abortSeek();
-        this.#stop();
-        this.#ended = this.#broken = this.#readied = false;
-        this.#error = null;
-        surface.count(this, false);
-        followSound();
-      });
-    }
-
-    attributeChangedCallback(name, old, value) {
-      if (this.#setting || old === value) return;
-      if (name === 'show') {
-        if (this.#program?.setSteps) this.#changeShow(); // started, it reads the show
-      } else if (name === 'loop') {
-        const steps = Number(value);
-        if (value === null || value === '') this.#loop = value === null ? null : 'show';
-        else if (Number.isInteger(steps) && steps > 0) this.#loop = steps;
-        else this.#refuse(name, old, `loop takes a number of steps above 0, not "${value}"`);
-      } else if (name === 'speed') {
-        const speed = value === null ? 1 : Number(value);
-        if (!framesPerStep[speed]) this.#refuse(name, old, `speed takes 1, 0.5 or 0.25, not "${value}"`);
-        else {
-          this.#speed = speed;
-          if (this.#program) this.#program.framesPerStep = framesPerStep[speed];
-          this.#root.querySelector('select').value = String(speed);
-        }
-      } else if (name === 'controls') {
-        this.#root.querySelector('[part=controls]').hidden = value === null;
-      } else if (name === 'keys') {
-        if (value === null) this.#picture.removeAttribute('tabindex');
-        else this.#picture.tabIndex = 0;
-      } else if (name === 'sound') {
-        followSound();
-      } else if (name === 'label') {
-        this.#picture.setAttribute('aria-label', this.label);
+  connectedCallback() {
+    ++this.#connections;
+    // Properties a framework set before the element was defined.
+    for (const name of keptProperties) {
+      if (Object.prototype.hasOwnProperty.call(this, name)) {
+        const value = this[name];
+        delete this[name];
+        this[name] = value;
       }
     }
+    this.#picture.setAttribute('aria-label', this.label);
+    if (this.#phase !== 'idle') return; // moved within the page
+    surface.count(this, true);
+    followSound();
+    watchView(this, (inView) => {
+      this.#inView = inView;
+      if (this.#program?.hold) this.#program.hold(!inView);
+      else if (this.#program) this.#program.held = !inView;
+    });
+    if (!this.#pausedChosen) this.#paused = !(this.autoplay && !matchMedia('(prefers-reduced-motion: reduce)').matches);
+    this.#showPaused();
+    this.#start();
+    surface.make(windowBuffers, this.#program.windowSize());
+  }
 
-    get show() {
-      return this.getAttribute('show') ?? '';
-    }
-    set show(text) {
-      if (text === null || text === undefined || text === '') this.removeAttribute('show');
-      else this.setAttribute('show', String(text));
-    }
-    get loop() {
-      return this.#loop === null ? false : this.#loop === 'show' ? true : this.#loop;
-    }
-    set loop(value) {
-      if (value === false || value === null || value === undefined) this.removeAttribute('loop');
-      else this.setAttribute('loop', value === true ? '' : String(value));
-    }
-    get speed() {
-      return this.#speed;
-    }
-    set speed(value) {
-      this.setAttribute('speed', String(value));
-    }
-    get label() {
-      return this.getAttribute('label') || 'Firework';
-    }
-    set label(text) {
-      this.setAttribute('label', String(text));
-    }
-    get paused() {
-      return this.#paused;
-    }
-    set paused(paused) {
-      if (paused) this.pause();
-      else this.play();
-    }
-    get currentStep() {
-      return this.#steps;
-    }
-    // A seek; a bad step is said in an error event, as a bad attribute is.
-    set currentStep(step) {
-      this.seek(step).catch((error) => error.name === 'AbortError' || this.#fail(error.message, false));
-    }
-    // The show so far, as the show attribute and the page's address hold it.
-    get recorded() {
-      return writeShow(this.#played);
-    }
-    // What the program wrote on its standard output: its instructions.
-    get output() {
-      return this.#output;
-    }
-    // The failure that stopped the firework, as its fatal error event told
-    // it, or null: as a media element's error, for a page that comes late.
-    get error() {
-      return this.#error;
-    }
-
-    play() {
-      this.#pausedChosen = true;
-      this.#setPaused(false);
-      this.#program?.wake?.();
-    }
-    // Pauses, and stops a seek that is under way where it has got to.
-    pause() {
-      this.#pausedChosen = true;
-      this.#setPaused(true);
-      if (this.#seekRequest?.begun && this.#program?.stepOnce) {
-        this.#abortSeek();
-        this.#drawStep();
-      }
-    }
-    // One step, while paused.
-    step() {
-      if (this.#paused) this.#program?.stepOnce?.();
-    }
-    // Step `step` of the show, drawn, as if played to there: from the
-    // nearest snapshot before it, the show's arithmetic alone up to the step
-    // before, then that step drawn. Resolves once it is on the canvas;
-    // rejects with an AbortError when a later seek, pause() or the element's
-    // removal comes first. Called before the element runs, it lands once
-    // it does.
-    seek(step) {
-      const target = Number(step);
-      if (!Number.isInteger(target) || target < 0 || target > maxStep) {
-        return Promise.reject(new RangeError(`seek takes a whole step from 0 to ${maxStep}, not ${step}`));
-      }
-      if (this.#broken) return Promise.reject(new DOMException('The firework cannot run here.', 'NotSupportedError'));
+  disconnectedCallback() {
+    const connection = this.#connections;
+    // Moved within the page, it is connected again before this runs.
+    queueMicrotask(() => {
+      if (this.isConnected || connection !== this.#connections) return;
+      unwatchView(this);
       this.#abortSeek();
-      return new Promise((resolve, reject) => {
-        this.#seekRequest = {target, resolve, reject, begun: false};
-        this.dispatchEvent(new Event('seeking'));
-        queueMicrotask(() => this.#seekOn());
-      });
-    }
-    // Burst `key` (one of w s a d z c r), taken at the next step.
-    burst(key) {
-      if (typeof key !== 'string' || key.length !== 1 || !showFormat.burstKeys.includes(key)) {
-        throw new RangeError(`burst takes one of w s a d z c r, not ${JSON.stringify(key)}`);
-      }
-      if (this.#program?.typeKey && !this.#seekRequest) this.#program.typeKey(key.charCodeAt(0));
-      else if (!this.#ended) this.#waiting.push(key);
-    }
-
-    #setPaused(paused) {
-      if (paused === this.#paused) return;
-      this.#paused = paused;
-      if (this.#program) this.#program.paused = paused;
-      this.#showPaused();
-      this.dispatchEvent(new Event(paused ? 'pause' : 'play'));
-    }
-    #showPaused() {
-      this.#root.querySelector('[data-do=pause]').textContent = this.#paused ? 'Play' : 'Pause';
-      this.#root.querySelector('[data-do=step]').disabled = !this.#paused;
-    }
-
-    // An attribute's value that is refused: said, and the attribute set back.
-    #refuse(name, old, why) {
-      this.#setting = true;
-      if (old === null) this.removeAttribute(name);
-      else this.setAttribute(name, old);
-      this.#setting = false;
-      this.#fail(why, false);
-    }
-    // `fatal`: the firework cannot run, and the element's children show
-    // in its place; otherwise the input was refused and nothing changed.
-    #fail(message, fatal) {
-      if (fatal) {
-        this.#error = {message, fatal};
-        this.#picture.hidden = true;
-        this.#root.querySelector('[part=fallback]').hidden = false;
-      }
-      this.dispatchEvent(new CustomEvent('error', {detail: {message, fatal}}));
-    }
-
-    // The show attribute, read when its text is new: a loop's fresh start
-    // neither reads it again nor says again that it cannot be read.
-    // Returns the first step whose keys changed (Infinity for none).
-    #readShow() {
-      const text = this.getAttribute('show') ?? '';
-      if (text === this.#showText) return Infinity;
-      this.#showText = text;
-      const show = text ? readShow(text) : {keys: []};
-      if (show.error) this.#fail(`The show could not be read: ${show.error}.`, false);
-      const [old, keys] = [this.#show, show.keys ?? []];
-      let same = 0;
-      while (same < keys.length && same < old.length && keys[same].key === old[same].key &&
-             keys[same].step === old[same].step) ++same;
-      this.#show = keys;
-      return Math.min(keys[same]?.step ?? Infinity, old[same]?.step ?? Infinity);
-    }
-    // A new show starts the run over; the snapshots before its first
-    // changed key still hold, so a seek to an edit late in a long show
-    // costs no more than any other.
-    #changeShow() {
-      const changedAt = this.#readShow();
-      for (const step of this.#snapshots.keys()) if (step > changedAt) this.#snapshots.delete(step);
-      this.#restore(0);
-      if (this.#seekRequest) this.#seekRequest.begun = false;
-      this.#program.wake();
-      this.#buildAhead();
-    }
-
-    // The program, started afresh at step 0 with the show from its start.
-    #start() {
-      this.#readShow();
-      this.#next = 0;
-      this.#played = [];
-      this.#steps = 0;
-      this.#offShow = false;
-      this.#lines = [];
-      this.#output = '';
-      // Its box sizes the window; against the window's it tells whether it
-      // is in view now: the observer's first report comes only with the
-      // next frame, which the first step need not wait for.
-      const box = this.getBoundingClientRect();
-      this.#inView = box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
-        box.top < innerHeight && box.left < innerWidth;
-      const program = {
-        canvas: this.#canvas,
-        surface,
-        keyTarget: this,
-        keyRules,
-        windowSize: () => [Math.max(1, Math.round(box.width * devicePixelRatio)),
-          Math.max(1, Math.round(box.height * devicePixelRatio))],
-        setTitle() {},
-        print: (text) => (this.#output += text + '\n'),
-        printErr: (text) => this.#lines.push(text),
-        onExit: (status) => this.#exited(program, status),
-        onAbort: (reason) => this.#aborted(program, reason),
-        beforeStep: (steps) => this.#beforeStep(program, steps),
-        onKey: (code, steps) => this.#taken(program, code, steps),
-        paused: this.#paused,
-        framesPerStep: framesPerStep[this.#speed],
-        held: !this.#inView,
-      };
-      this.#program = program;
-      starting = program;
-      // A program the element let go of while it started ends as it comes.
-      fireworkProgram(program).then(() => {
-        if (program !== this.#program) program.end?.();
-        else if (program.setSteps) {
-          this.#snapshot(0);
-          if ((this.getAttribute('show') ?? '') !== this.#showText) this.#changeShow(); // set while it started
-          this.#seekOn();
-          this.#buildAhead();
-        }
-      });
-      starting = null;
-    }
-    #stop() {
-      this.#program?.end?.();
-      this.#program = null;
-    }
-    #restart() {
       this.#stop();
-      this.#ended = false;
-      this.#picture.hidden = false;
-      this.#start();
-    }
-
-    // The program's state now, kept in the show's snapshots unless a key
-    // the show did not type has acted.
-    #snapshot(step) {
-      if (this.#offShow || this.#snapshots.has(step)) return;
-      const {state} = this.#program;
-      this.#snapshots.set(step, {pool: state.pool().slice(), random: state.random()});
-      if (step <= this.#showEnd()) return;
-      this.#pastShow.push(step);
-      if (this.#pastShow.length > snapshotsPastShow) this.#snapshots.delete(this.#pastShow.shift());
-    }
-    // Where snapshots are made ahead of play: one spacing past the last key.
-    #showEnd() {
-      return Math.min(maxStep, (this.#show.at(-1)?.step ?? 0) + snapshotSpacing);
-    }
-    // The show's keys due by `steps` and not typed yet, counted as typed.
-    #dueKeys(steps) {
-      const from = this.#next;
-      while (this.#next < this.#show.length && this.#show[this.#next].step <= steps) ++this.#next;
-      return this.#show.slice(from, this.#next);
-    }
-    // The latest snapshot at or before `step`; the one at step 0 is always kept.
-    #nearest(step) {
-      let at = step - (step % snapshotSpacing);
-      while (!this.#snapshots.has(at)) at -= snapshotSpacing;
-      return at;
-    }
-    // The program and the show's place as they were at the snapshot of `step`.
-    #restore(step) {
-      const {pool, random} = this.#snapshots.get(step);
-      this.#putBack({pool, random, steps: step, next: this.#show.filter((key) => key.step < step).length,
-        played: null, offShow: false});
-    }
-    #putBack({pool, random, steps, next, played, offShow}) {
-      const {state} = this.#program;
-      state.pool().set(pool);
-      state.setRandom(random);
-      this.#program.setSteps(steps);
-      this.#steps = steps;
-      this.#next = next;
-      this.#played = played ?? this.#show.slice(0, next);
-      this.#offShow = offShow;
-    }
-    // Runs the show on from the program's state toward `goal` steps, the
-    // particle arithmetic alone, until `deadline`; keeps a snapshot at every
-    // multiple of snapshotSpacing it passes or reaches. True once at the goal.
-    #runQuietly(goal, deadline) {
-      const {state} = this.#program;
-      let steps = this.#steps;
-      if (steps % snapshotSpacing === 0) this.#snapshot(steps);
-      while (steps < goal) {
-        for (const {key} of this.#dueKeys(steps)) {
-          state.type(key.charCodeAt(0));
-          this.#played.push({key, step: steps});
-        }
-        const nextKey = this.#show[this.#next]?.step ?? Infinity;
-        const until = Math.min(goal, nextKey, steps - (steps % snapshotSpacing) + snapshotSpacing, steps + 100);
-        state.advance(until - steps);
-        this.#steps = steps = until;
-        if (steps % snapshotSpacing === 0) this.#snapshot(steps);
-        if (performance.now() > deadline) break;
-      }
-      this.#program.setSteps(steps);
-      return steps >= goal;
-    }
-
-    // The seek under way, a slice of it: at most seekSlice milliseconds of
-    // steps, then the page's other tasks, then on. It waits for a program
-    // that has not started.
-    #seekOn() {
-      const request = this.#seekRequest;
-      const program = this.#program;
-      if (!request || this.#seekSliced) return;
-      if (!program?.setSteps) {
-        if (!program && this.#ended && !this.#broken && this.isConnected) this.#restart(); // ended by ESC
-        return;
-      }
-      const goal = Math.max(0, request.target - 1);
-      if (!request.begun) {
-        request.begun = true;
-        const nearest = this.#nearest(goal);
-        if (this.#offShow || this.#steps > goal || this.#steps < nearest) this.#restore(nearest);
-      }
-      if (!this.#runQuietly(goal, performance.now() + seekSlice)) {
-        this.#seekSliced = true;
-        nextTask(() => {
-          this.#seekSliced = false;
-          this.#seekOn();
-        });
-        return;
-      }
-      this.#seekRequest = null;
-      if (request.target > 0) this.#drawStep();
-      else program.wake(); // step 0 is drawn by the next frame, as at the start
-      request.resolve();
-      this.dispatchEvent(new Event('seeked'));
-      this.#buildAhead();
-    }
-    #drawStep() {
-      this.#drawing = true;
-      this.#program.stepOnce();
-      this.#drawing = false;
-    }
-    #abortSeek() {
-      const request = this.#seekRequest;
-      this.#seekRequest = null;
-      request?.reject(new DOMException('The seek was stopped before it reached its step.', 'AbortError'));
-    }
-
-    // Snapshots of the show up to one spacing past its last key, made a
-    // slice at a time while the page has nothing else to do, so that a seek
-    // anywhere in it runs from one nearby. The run's own state is put back
-    // after each slice.
-    #buildAhead() {
-      if (this.#building) return;
-      this.#building = true;
-      idleTask(() => {
-        this.#building = false;
-        const program = this.#program;
-        const end = this.#showEnd();
-        const from = program?.setSteps && !this.#seekRequest ? this.#nearest(end) : end;
-        if (from + snapshotSpacing > end) return;
-        const {state} = program;
-        const kept = {pool: state.pool().slice(), random: state.random(), steps: this.#steps, next: this.#next,
-          played: this.#played, offShow: this.#offShow};
-        this.#restore(from);
-        this.#runQuietly(end, performance.now() + seekSlice);
-        this.#putBack(kept);
-        this.#buildAhead();
-      });
-    }
-
-    #beforeStep(program, steps) {
-      if (program !== this.#program || (this.#seekRequest && !this.#drawing)) return false;
-      if (!this.#drawing && this.#loop !== null) {
-        if (steps >= (this.#loop === 'show' ? (this.#show.at(-1)?.step ?? 0) + afterLastKey : this.#loop)) {
-          this.#restore(0);
-          steps = 0;
-          this.dispatchEvent(new Event('loop')); // before the round's first keys are heard
-        }
-      }
-      if (steps % snapshotSpacing === 0) this.#snapshot(steps);
-      this.#steps = steps + 1;
-      if (!this.#readied) {
-        this.#readied = true;
-        queueMicrotask(() => this.dispatchEvent(new Event('ready')));
-      }
-      this.#typing = true;
-      for (const {key} of this.#dueKeys(steps)) program.typeKey(key.charCodeAt(0));
-      this.#typing = false;
-      for (const key of this.#waiting.splice(0)) program.typeKey(key.charCodeAt(0));
-      return true;
-    }
-
-    // A key the program took: a burst key joins the show so far; one the
-    // show did not type takes the show over, which plays no further.
-    #taken(program, code, steps) {
-      const key = String.fromCharCode(code);
-      if (program !== this.#program || !showFormat.burstKeys.includes(key)) return;
-      this.#played.push({key, step: steps});
-      if (!this.#typing) {
-        this.#next = this.#show.length;
-        this.#offShow = true;
-      }
-      if (this.hasAttribute('sound')) soundBurst(key);
-      this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps, fromShow: this.#typing}}));
-    }
-
-    #exited(program, status) {
-      if (program !== this.#program) return;
-      this.#program = null;
-      this.#ended = true;
-      this.#abortSeek();
-      if (status === 0) { // ESC
-        this.dispatchEvent(new Event('ended'));
-        return;
-      }
-      this.#broken = true;
-      const message = surface.gl ? this.#lines.join(' ') || `The firework stopped with status ${status}.` : noWebglLine;
-      this.#fail(message, true);
-    }
-    // A failure inside the program, or WebAssembly the browser refused.
-    #aborted(program, reason) {
-      if (program !== this.#program) return;
-      this.#program = null;
-      this.#ended = this.#broken = true;
-      this.#abortSeek();
-      program.end?.();
-      this.#fail(`The firework ${this.#readied ? 'stopped' : 'could not start'}: ${reason?.message ?? reason}`, true);
-    }
-
-    // Space and "." are the element's own, as on the page; a shortcut, or a
-    // key one of its controls takes, is not (keyRules). Without `keys` no
-    // key reaches the program.
-    #onKeydown(event) {
-      if (!this.hasAttribute('keys')) {
-        event.stopImmediatePropagation();
-        return;
-      }
-      if (keyRules.modified(event) || keyRules.ownedByControl(event)) return;
-      if (event.key === ' ') this.paused = !this.#paused;
-      else if (event.key === '.') this.step();
-      else return;
-      event.preventDefault();
-      event.stopImmediatePropagation();
-    }
-  }
-
-  for (const name of booleans) {
-    Object.defineProperty(FireworkPlayer.prototype, name, {
-      get() {
-        return this.hasAttribute(name);
-      },
-      set(on) {
-        this.toggleAttribute(name, Boolean(on));
-      },
-      configurable: true,
+      this.#phase = 'idle';
+      this.#error = null;
+      surface.count(this, false);
+      followSound();
     });
   }
 
-  window.FireworkPlayer = FireworkPlayer;
-  customElements.define('firework-player', FireworkPlayer);
+  attributeChangedCallback(name, old, value) {
+    if (this.#setting || old === value) return;
+    if (name === 'show') {
+      if (this.#program?.setSteps) this.#changeShow(); // started, it reads the show
+    } else if (name === 'loop') {
+      const steps = Number(value);
+      if (value === null || value === '') this.#loop = value === null ? null : 'show';
+      else if (Number.isInteger(steps) && steps > 0) this.#loop = steps;
+      else this.#refuse(name, old, `loop takes a number of steps above 0, not "${value}"`);
+    } else if (name === 'speed') {
+      const speed = value === null ? 1 : Number(value);
+      if (!framesPerStep[speed]) this.#refuse(name, old, `speed takes 1, 0.5 or 0.25, not "${value}"`);
+      else {
+        this.#speed = speed;
+        if (this.#program) this.#program.framesPerStep = framesPerStep[speed];
+        this.#root.querySelector('select').value = String(speed);
+      }
+    } else if (name === 'controls') {
+      this.#root.querySelector('[part=controls]').hidden = value === null;
+    } else if (name === 'keys') {
+      if (value === null) this.#picture.removeAttribute('tabindex');
+      else this.#picture.tabIndex = 0;
+    } else if (name === 'sound') {
+      followSound();
+    } else if (name === 'label') {
+      this.#picture.setAttribute('aria-label', this.label);
+    }
+  }
+
+  get show() {
+    return this.getAttribute('show') ?? '';
+  }
+  set show(text) {
+    if (text === null || text === undefined || text === '') this.removeAttribute('show');
+    else this.setAttribute('show', String(text));
+  }
+  get loop() {
+    return this.#loop === null ? false : this.#loop === 'show' ? true : this.#loop;
+  }
+  set loop(value) {
+    if (value === false || value === null || value === undefined) this.removeAttribute('loop');
+    else this.setAttribute('loop', value === true ? '' : String(value));
+  }
+  get speed() {
+    return this.#speed;
+  }
+  set speed(value) {
+    this.setAttribute('speed', String(value));
+  }
+  get label() {
+    return this.getAttribute('label') || 'Firework';
+  }
+  set label(text) {
+    this.setAttribute('label', String(text));
+  }
+  get paused() {
+    return this.#paused;
+  }
+  set paused(paused) {
+    if (paused) this.pause();
+    else this.play();
+  }
+  get currentStep() {
+    return this.#steps;
+  }
+  // A seek; a bad step is said in an error event, as a bad attribute is.
+  set currentStep(step) {
+    this.seek(step).catch((error) => error.name === 'AbortError' || this.#fail(error.message, false));
+  }
+  // The show so far, as the show attribute and the page's address hold it.
+  get recorded() {
+    return writeShow(this.#played);
+  }
+  // What the program wrote on its standard output: its instructions.
+  get output() {
+    return this.#output;
+  }
+  // The failure that stopped the firework, as its fatal error event told
+  // it, or null: as a media element's error, for a page that comes late.
+  get error() {
+    return this.#error;
+  }
+
+  play() {
+    this.#pausedChosen = true;
+    this.#setPaused(false);
+    this.#program?.wake?.();
+  }
+  // Pauses, and stops a seek that is under way where it has got to.
+  pause() {
+    this.#pausedChosen = true;
+    this.#setPaused(true);
+    if (this.#seekRequest?.begun && this.#program?.stepOnce) {
+      this.#abortSeek();
+      this.#drawStep();
+    }
+  }
+  // One step, while paused.
+  step() {
+    if (this.#paused) this.#program?.stepOnce?.();
+  }
+  // Step `step` of the show, drawn, as if played to there: from the
+  // nearest snapshot before it, the show's arithmetic alone up to the step
+  // before, then that step drawn. Resolves once it is on the canvas;
+  // rejects with an AbortError when a later seek, pause() or the element's
+  // removal comes first. Called before the element runs, it lands once
+  // it does.
+  seek(step) {
+    const target = Number(step);
+    if (!Number.isInteger(target) || target < 0 || target > maxStep) {
+      return Promise.reject(new RangeError(`seek takes a whole step from 0 to ${maxStep}, not ${step}`));
+    }
+    if (this.#phase === 'failed') return Promise.reject(new DOMException('The firework cannot run here.', 'NotSupportedError'));
+    this.#abortSeek();
+    return new Promise((resolve, reject) => {
+      this.#seekRequest = {target, resolve, reject, begun: false};
+      this.dispatchEvent(new Event('seeking'));
+      queueMicrotask(() => this.#seekOn());
+    });
+  }
+  // Burst `key` (one of w s a d z c r), taken at the next step.
+  burst(key) {
+    if (typeof key !== 'string' || key.length !== 1 || !showFormat.burstKeys.includes(key)) {
+      throw new RangeError(`burst takes one of w s a d z c r, not ${JSON.stringify(key)}`);
+    }
+    if (this.#program?.typeKey && !this.#seekRequest) this.#program.typeKey(key.charCodeAt(0));
+    else if (this.#phase !== 'ended' && this.#phase !== 'failed') this.#waiting.push(key);
+  }
+
+  #setPaused(paused) {
+    if (paused === this.#paused) return;
+    this.#paused = paused;
+    if (this.#program) this.#program.paused = paused;
+    this.#showPaused();
+    this.dispatchEvent(new Event(paused ? 'pause' : 'play'));
+  }
+  #showPaused() {
+    this.#root.querySelector('[data-do=pause]').textContent = this.#paused ? 'Play' : 'Pause';
+    this.#root.querySelector('[data-do=step]').disabled = !this.#paused;
+  }
+
+  // An attribute's value that is refused: said, and the attribute set back.
+  #refuse(name, old, why) {
+    this.#setting = true;
+    if (old === null) this.removeAttribute(name);
+    else this.setAttribute(name, old);
+    this.#setting = false;
+    this.#fail(why, false);
+  }
+  // `fatal`: the firework cannot run, and the element's children show
+  // in its place; otherwise the input was refused and nothing changed.
+  #fail(message, fatal) {
+    if (fatal) {
+      this.#error = {message, fatal};
+      this.#picture.hidden = true;
+      this.#root.querySelector('[part=fallback]').hidden = false;
+    }
+    this.dispatchEvent(new CustomEvent('error', {detail: {message, fatal}}));
+  }
+
+  // The show attribute, read when its text is new: a loop's fresh start
+  // neither reads it again nor says again that it cannot be read.
+  // Returns the first step whose keys changed (Infinity for none).
+  #readShow() {
+    const text = this.getAttribute('show') ?? '';
+    if (text === this.#showText) return Infinity;
+    this.#showText = text;
+    const show = text ? readShow(text) : {keys: []};
+    if (show.error) this.#fail(`The show could not be read: ${show.error}.`, false);
+    const [old, keys] = [this.#show, show.keys ?? []];
+    let same = 0;
+    while (same < keys.length && same < old.length && keys[same].key === old[same].key &&
+           keys[same].step === old[same].step) ++same;
+    this.#show = keys;
+    return Math.min(keys[same]?.step ?? Infinity, old[same]?.step ?? Infinity);
+  }
+  // A new show starts the run over; the snapshots before its first
+  // changed key still hold, so a seek to an edit late in a long show
+  // costs no more than any other.
+  #changeShow() {
+    const changedAt = this.#readShow();
+    for (const step of this.#snapshots.keys()) if (step > changedAt) this.#snapshots.delete(step);
+    this.#restore(0);
+    if (this.#seekRequest) this.#seekRequest.begun = false;
+    this.#program.wake();
+    this.#buildAhead();
+  }
+
+  // The program, started afresh at step 0 with the show from its start.
+  #start() {
+    if (this.#phase === 'idle') this.#phase = 'starting';
+    this.#readShow();
+    this.#next = 0;
+    this.#played = [];
+    this.#steps = 0;
+    this.#offShow = false;
+    this.#lines = [];
+    this.#output = '';
+    // Its box sizes the window; against the window's it tells whether it
+    // is in view now: the observer's first report comes only with the
+    // next frame, which the first step need not wait for.
+    const box = this.getBoundingClientRect();
+    this.#inView = box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
+      box.top < innerHeight && box.left < innerWidth;
+    const program = {
+      canvas: this.#canvas,
+      surface,
+      keyTarget: this,
+      keyRules,
+      windowSize: () => [Math.max(1, Math.round(box.width * devicePixelRatio)),
+        Math.max(1, Math.round(box.height * devicePixelRatio))],
+      setTitle() {},
+      print: (text) => (this.#output += text + '\n'),
+      printErr: (text) => this.#lines.push(text),
+      onExit: (status) => this.#exited(program, status),
+      onAbort: (reason) => this.#aborted(program, reason),
+      beforeStep: (steps) => this.#beforeStep(program, steps),
+      onKey: (code, steps) => this.#taken(program, code, steps),
+      paused: this.#paused,
+      framesPerStep: framesPerStep[this.#speed],
+      held: !this.#inView,
+    };
+    this.#program = program;
+    starting = program;
+    // A program the element let go of while it started ends as it comes.
+    fireworkProgram(program).then(() => {
+      if (program !== this.#program) program.end?.();
+      else if (program.setSteps) {
+        this.#snapshot(0);
+        if ((this.getAttribute('show') ?? '') !== this.#showText) this.#changeShow(); // set while it started
+        this.#seekOn();
+        this.#buildAhead();
+      }
+    });
+    starting = null;
+  }
+  #stop() {
+    this.#program?.end?.();
+    this.#program = null;
+  }
+  #restart() {
+    this.#stop();
+    this.#phase = 'running'; // its first frame was drawn before
+    this.#picture.hidden = false;
+    this.#start();
+  }
+
+  // The program's state now, kept in the show's snapshots unless a key
+  // the show did not type has acted.
+  #snapshot(step) {
+    if (this.#offShow || this.#snapshots.has(step)) return;
+    const {state} = this.#program;
+    this.#snapshots.set(step, {pool: state.pool().slice(), random: state.random()});
+    if (step <= this.#showEnd()) return;
+    this.#pastShow.push(step);
+    if (this.#pastShow.length > snapshotsPastShow) this.#snapshots.delete(this.#pastShow.shift());
+  }
+  // Where snapshots are made ahead of play: one spacing past the last key.
+  #showEnd() {
+    return Math.min(maxStep, (this.#show.at(-1)?.step ?? 0) + snapshotSpacing);
+  }
+  // The show's keys due by `steps` and not typed yet, counted as typed.
+  #dueKeys(steps) {
+    const from = this.#next;
+    while (this.#next < this.#show.length && this.#show[this.#next].step <= steps) ++this.#next;
+    return this.#show.slice(from, this.#next);
+  }
+  // The latest snapshot at or before `step`; the one at step 0 is always kept.
+  #nearest(step) {
+    return nearestSnapshot(this.#snapshots, snapshotSpacing, step);
+  }
+  // The program and the show's place as they were at the snapshot of `step`.
+  #restore(step) {
+    const {pool, random} = this.#snapshots.get(step);
+    this.#putBack({pool, random, steps: step, next: this.#show.filter((key) => key.step < step).length,
+      played: null, offShow: false});
+  }
+  #putBack({pool, random, steps, next, played, offShow}) {
+    const {state} = this.#program;
+    state.pool().set(pool);
+    state.setRandom(random);
+    this.#program.setSteps(steps);
+    this.#steps = steps;
+    this.#next = next;
+    this.#played = played ?? this.#show.slice(0, next);
+    this.#offShow = offShow;
+  }
+  // Runs the show on from the program's state toward `goal` steps, the
+  // particle arithmetic alone, until `deadline`; keeps a snapshot at every
+  // multiple of snapshotSpacing it passes or reaches. True once at the goal.
+  #runQuietly(goal, deadline) {
+    const {state} = this.#program;
+    let steps = this.#steps;
+    if (steps % snapshotSpacing === 0) this.#snapshot(steps);
+    while (steps < goal) {
+      for (const {key} of this.#dueKeys(steps)) {
+        state.type(key.charCodeAt(0));
+        this.#played.push({key, step: steps});
+      }
+      const nextKey = this.#show[this.#next]?.step ?? Infinity;
+      const until = Math.min(goal, nextKey, steps - (steps % snapshotSpacing) + snapshotSpacing, steps + 100);
+      state.advance(until - steps);
+      this.#steps = steps = until;
+      if (steps % snapshotSpacing === 0) this.#snapshot(steps);
+      if (performance.now() > deadline) break;
+    }
+    this.#program.setSteps(steps);
+    return steps >= goal;
+  }
+
+  // The seek under way, a slice of it: at most seekSlice milliseconds of
+  // steps, then the page's other tasks, then on. It waits for a program
+  // that has not started.
+  #seekOn() {
+    const request = this.#seekRequest;
+    const program = this.#program;
+    if (!request || this.#seekSliced) return;
+    if (!program?.setSteps) {
+      if (!program && this.#phase === 'ended' && this.isConnected) this.#restart();
+      return;
+    }
+    const goal = Math.max(0, request.target - 1);
+    if (!request.begun) {
+      request.begun = true;
+      const from = seekFrom(this.#snapshots, snapshotSpacing, {steps: this.#steps, target: request.target,
+        offShow: this.#offShow});
+      if (from !== null) this.#restore(from);
+    }
+    if (!this.#runQuietly(goal, performance.now() + seekSlice)) {
+      this.#seekSliced = true;
+      nextTask(() => {
+        this.#seekSliced = false;
+        this.#seekOn();
+      });
+      return;
+    }
+    this.#seekRequest = null;
+    if (request.target > 0) this.#drawStep();
+    else program.wake(); // step 0 is drawn by the next frame, as at the start
+    request.resolve();
+    this.dispatchEvent(new Event('seeked'));
+    this.#buildAhead();
+  }
+  #drawStep() {
+    this.#drawing = true;
+    this.#program.stepOnce();
+    this.#drawing = false;
+  }
+  #abortSeek() {
+    const request = this.#seekRequest;
+    this.#seekRequest = null;
+    request?.reject(new DOMException('The seek was stopped before it reached its step.', 'AbortError'));
+  }
+
+  // Snapshots of the show up to one spacing past its last key, made a
+  // slice at a time while the page has nothing else to do, so that a seek
+  // anywhere in it runs from one nearby. The run's own state is put back
+  // after each slice.
+  #buildAhead() {
+    if (this.#building) return;
+    this.#building = true;
+    idleTask(() => {
+      this.#building = false;
+      const program = this.#program;
+      const end = this.#showEnd();
+      const from = program?.setSteps && !this.#seekRequest ? this.#nearest(end) : end;
+      if (from + snapshotSpacing > end) return;
+      const {state} = program;
+      const kept = {pool: state.pool().slice(), random: state.random(), steps: this.#steps, next: this.#next,
+        played: this.#played, offShow: this.#offShow};
+      this.#restore(from);
+      this.#runQuietly(end, performance.now() + seekSlice);
+      this.#putBack(kept);
+      this.#buildAhead();
+    });
+  }
+
+  #beforeStep(program, steps) {
+    if (program !== this.#program || (this.#seekRequest && !this.#drawing)) return false;
+    if (!this.#drawing && this.#loop !== null) {
+      if (steps >= (this.#loop === 'show' ? (this.#show.at(-1)?.step ?? 0) + afterLastKey : this.#loop)) {
+        this.#restore(0);
+        steps = 0;
+        this.dispatchEvent(new Event('loop')); // before the round's first keys are heard
+      }
+    }
+    if (steps % snapshotSpacing === 0) this.#snapshot(steps);
+    this.#steps = steps + 1;
+    if (this.#phase === 'starting') {
+      this.#phase = 'running';
+      queueMicrotask(() => this.dispatchEvent(new Event('ready')));
+    }
+    this.#typing = true;
+    for (const {key} of this.#dueKeys(steps)) program.typeKey(key.charCodeAt(0));
+    this.#typing = false;
+    for (const key of this.#waiting.splice(0)) program.typeKey(key.charCodeAt(0));
+    return true;
+  }
+
+  // A key the program took: a burst key joins the show so far; one the
+  // show did not type takes the show over, which plays no further.
+  #taken(program, code, steps) {
+    const key = String.fromCharCode(code);
+    if (program !== this.#program || !showFormat.burstKeys.includes(key)) return;
+    this.#played.push({key, step: steps});
+    if (!this.#typing) {
+      this.#next = this.#show.length;
+      this.#offShow = true;
+    }
+    if (this.hasAttribute('sound')) soundBurst(key);
+    this.dispatchEvent(new CustomEvent('burst', {detail: {key, step: steps, fromShow: this.#typing}}));
+  }
+
+  #exited(program, status) {
+    if (program !== this.#program) return;
+    this.#program = null;
+    this.#abortSeek();
+    if (status === 0) { // ESC
+      this.#phase = 'ended';
+      this.dispatchEvent(new Event('ended'));
+      return;
+    }
+    this.#phase = 'failed';
+    const message = surface.gl ? this.#lines.join(' ') || `The firework stopped with status ${status}.` : noWebglLine;
+    this.#fail(message, true);
+  }
+  // A failure inside the program, or WebAssembly the browser refused.
+  #aborted(program, reason) {
+    if (program !== this.#program) return;
+    this.#program = null;
+    const drawn = this.#phase === 'running';
+    this.#phase = 'failed';
+    this.#abortSeek();
+    program.end?.();
+    this.#fail(`The firework ${drawn ? 'stopped' : 'could not start'}: ${reason?.message ?? reason}`, true);
+  }
+
+  // Space and "." are the element's own, as on the page; a shortcut, or a
+  // key one of its controls takes, is not (keyRules). Without `keys` no
+  // key reaches the program.
+  #onKeydown(event) {
+    if (!this.hasAttribute('keys')) {
+      event.stopImmediatePropagation();
+      return;
+    }
+    if (keyRules.modified(event) || keyRules.ownedByControl(event)) return;
+    if (event.key === ' ') this.paused = !this.#paused;
+    else if (event.key === '.') this.step();
+    else return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+  }
+}
+
+for (const name of booleans) {
+  Object.defineProperty(FireworkPlayer.prototype, name, {
+    get() {
+      return this.hasAttribute(name);
+    },
+    set(on) {
+      this.toggleAttribute(name, Boolean(on));
+    },
+    configurable: true,
+  });
+}
+
+window.FireworkPlayer = FireworkPlayer;
+customElements.define('firework-player', FireworkPlayer);
