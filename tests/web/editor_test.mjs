@@ -172,11 +172,13 @@ try {
     await fireworkProbe.until(() => showEditor.doc.cues.length === 2);
     return showEditor.doc.text() + document.getElementById('note').textContent;
   });
+  await type(bad, 'Control+z');
+  const typedUndone = (await state(bad)).hash;
   check('a show that cannot be read is said with the main page\'s reason, the editor opens empty and the address ' +
-    'stays until the first edit; a show typed into the address opens', badState.note === 'The show in the address ' +
+    'stays until the first edit; a show typed into the address opens, undone in one step', badState.note === 'The show in the address ' +
     'could not be read: it is written in version 2 of the format, and this page reads version 1.' &&
-    badState.hash === '#show=2.R' && edited.hash === '#show=1.W' && typed === '1.RAa',
-  `${JSON.stringify(badState)} ${edited.hash} ${typed}`);
+    badState.hash === '#show=2.R' && edited.hash === '#show=1.W' && typed === '1.RAa' && typedUndone === '#show=1.W',
+  `${JSON.stringify(badState)} ${edited.hash} ${typed} ${typedUndone}`);
   await bad.close();
   const limits = [['1.' + 'W1'.repeat(10000), ['r'], 'a show holds at most 10,000 cues'],
     ['1.' + 'W100000'.repeat(9362), ['r'], 'the show would be longer than 64 KB written'],
@@ -191,6 +193,42 @@ try {
       after.hash === '#show=' + (why ? text : '1.RW') && after.said.startsWith(told ?? 'Not done: ' + why),
       JSON.stringify({...after, hash: after.hash.slice(0, 40)}));
     await limited.close();
+  }
+
+  // 150 quick moves of a cue (WebKit allows 100 address changes in 10 s),
+  // then a burst key's auto-repeat: the address, the kept show and the live
+  // region hold the last move, and the repeat adds nothing.
+  const quick = await open('#show=1.R');
+  await type(quick, 'Control+a', ...Array(150).fill('Control+ArrowRight'));
+  await quick.evaluate(() => document.getElementById('timeline').dispatchEvent(new KeyboardEvent('keydown',
+    {key: 'w', repeat: true, bubbles: true, cancelable: true})));
+  const moved = await state(quick);
+  const keptShows = (page) => page.evaluate(() => Object.keys(localStorage)
+    .filter((key) => key.startsWith('firework-editor-show:')).map((key) => JSON.parse(localStorage[key]).show));
+  const keptQuick = await keptShows(quick);
+  check('after 150 quick moves the address, the kept show and the live region hold the last; a repeat adds nothing',
+    moved.hash === '#show=1.R46' && moved.said === 'r at 2.50 s moved' && keptQuick.includes('1.R46'),
+    `${JSON.stringify(moved)} ${keptQuick}`);
+  await quick.close();
+
+  // Two tabs: a friend's link edited is a show of its own; a second tab
+  // opened meanwhile with no show brings the first tab's show back as a
+  // copy, and neither overwrites the other.
+  if (can('tabs', 'two tabs at once')) {
+    const mine = await open('#show=1.RW1o');
+    await type(mine, 'a');
+    const other = await open();
+    await type(other, 'End', 'd');
+    const [first, second] = [await state(mine), await state(other)];
+    const kept = await keptShows(other);
+    const listed = await other.evaluate(() => [...document.querySelectorAll('#your-shows-list a')]
+      .map((link) => link.getAttribute('href')));
+    check('a friend\'s link edited is a new entry; a second tab brings it back as a copy; neither overwrites the ' +
+      'other, and "Your shows" lists the first', first.hash === '#show=1.RAW1o' && second.hash === '#show=1.RAW1oD' &&
+      kept.includes('1.RAW1o') && kept.includes('1.RAW1oD') && kept.includes('1.R46') &&
+      listed.includes('editor.html#show=1.RAW1o'), `${first.hash} ${second.hash} ${kept} ${listed}`);
+    await mine.close();
+    await other.close();
   }
 
   if (can('phone', 'the phone layout')) {

@@ -166,6 +166,34 @@ try {
   check('an address naming a song this device does not have asks for it; the main page plays the show and ' +
     'ignores the song', asked.note === 'This show was made to click.wav (0:08): add it to hear it in time.' &&
     main.startsWith('Replaying the show in the address: 2 keys'), `${asked.note} | ${main}`);
+
+  // A song removed while its beats are being found: the late result
+  // changes nothing, and a cue placed then stays where it was placed.
+  await page.goto(url + '#show=1.');
+  await page.evaluate(() => {
+    // The detector, once it loads, has Remove music pressed while it works.
+    let detector;
+    Object.defineProperty(window, 'beatDetector', {configurable: true, get: () => detector, set: (loaded) => {
+      detector = {guess: async (buffer) => {
+        const found = await loaded.guess(buffer);
+        document.getElementById('remove-music').click();
+        setTimeout(() => (window.guessed = true));
+        return found;
+      }};
+    }});
+  });
+  await drop(page, 'late.wav', clicks);
+  await page.waitForFunction(() => window.guessed, {timeout: 30000, polling: 100});
+  await page.evaluate(() => {
+    preview.pause();
+    document.getElementById('timeline').focus();
+    showEditor.doc.seek(37);
+  });
+  await typeKeys(page, 'w');
+  const late = await editorState(page);
+  const lateSong = await page.evaluate(() => showEditor.doc.song);
+  check('a beat detection that ends after its song was removed changes nothing', lateSong === null &&
+    late.hash === '#show=1.W11' && late.said === 'w at 0.62 s added', `${JSON.stringify(late)}`);
   await page.close();
 } finally {
   await closeAll(browser, server, scratch);

@@ -94,6 +94,7 @@ export const engines = {
       blend: 'WebKitGTK, compositing in software here, blends no canvas into the page (mix-blend-mode): ' +
         'an overlay shows its black, and WebDriver\'s screenshots leave its canvas out',
       hide: 'WebKitGTK\'s WebDriver runs one session, one window, at a time: no second tab can hide the first',
+      tabs: 'WebKitGTK\'s WebDriver runs one window at a time: no second tab beside the first',
     },
     // One driver a browser, its device scale from GDK_SCALE; each page is a
     // session, a MiniBrowser window of its own. Reduced motion is GTK's

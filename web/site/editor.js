@@ -391,8 +391,9 @@ async function addMusic(file) {
   doc.commit({song: {name: file.name, seconds: read.buffer.duration, here: true, tempo: 0, firstBeat: 0, snap: false},
     undoable: false, play: doc.play === 'song' ? 'stopped' : undefined,
     said: `${file.name} added, ${musicSeconds(read.buffer.duration)}: finding its beats…`});
+  const gone = songWatch();
   await keepSong(file);
-  await beatsFound();
+  if (!gone()) await beatsFound();
 }
 // The song the show is made to, from this device where it is kept; else
 // asked for.
