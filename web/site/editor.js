@@ -4,10 +4,10 @@
 // every change once: the preview, a <firework-player> that shows the
 // playhead's step exactly (the picture at step n is the one any player of
 // the same show draws at step n); the timeline (timeline.js), which also
-// reports what the pointer meant; the song's sound (music.js); the
-// readout, the buttons and a polite live region; and the address and this
-// device's kept shows (kept_shows.js), written at most once every 250 ms
-// and always after the last edit.
+// reports what the pointer meant; the song's sound (music.js) and its
+// panel (song_panel.js); the readout, the buttons and a polite live
+// region; and the address and this device's kept shows (kept_shows.js),
+// written at most once every 250 ms and always after the last edit.
 //
 // Keys work while the timeline has focus (the Keys panel lists them);
 // everything they do has a button or a pointer gesture too. This file is
@@ -16,8 +16,8 @@ import {showFormat, parseShow} from '../show_format.js';
 import {makeShowDocument, cueName, cuesName, firstFrom} from './show_document.js';
 import {makeTimeline} from './timeline.js';
 import {clockTime} from './timeline_view.js';
-import {music, songWatch, musicSeconds, readMusic, takeSong, keepSong, keptSong, forgetSong, findBeats, beatsLine,
-  tapTempo, playMusic, stopMusic, musicStep} from './music.js';
+import {music, takeSong, playMusic, stopMusic, musicStep} from './music.js';
+import {wireSongPanel} from './song_panel.js';
 import {keptPrefix, showAddress, musicInAddress, keptShows, keepShow, songNamed, newShowId, showTitle, throttled}
   from './kept_shows.js';
 import {shareAddress, selectPart} from './share.js';
@@ -48,18 +48,21 @@ function note(text, selected = '') {
 
 // The live region: what each change did, at once while stopped; while
 // playing, at most twice a second, the last word always said.
-const speaking = {line: byId('said'), last: 0, waiting: ''};
+const speaking = {line: byId('said'), last: -Infinity, waiting: '', timer: 0};
 function speak(text) {
-  const now = performance.now();
-  if (doc.play === 'stopped' || now - speaking.last >= 500) {
-    speaking.line.textContent = text;
-    speaking.last = now;
-  } else {
-    if (!speaking.waiting) setTimeout(() => speak(speaking.waiting), 500 - (now - speaking.last));
-    speaking.waiting = text;
+  speaking.waiting = text;
+  const wait = doc.play === 'stopped' ? 0 : speaking.last + 500 - performance.now();
+  if (wait > 0) {
+    speaking.timer ||= setTimeout(spoken, wait);
     return;
   }
-  speaking.waiting = '';
+  clearTimeout(speaking.timer);
+  spoken();
+}
+function spoken() {
+  speaking.timer = 0;
+  speaking.line.textContent = speaking.waiting;
+  speaking.last = performance.now();
 }
 
 // The preview, the readout and the Play button, as views.
@@ -83,16 +86,19 @@ doc.subscribe((change) => {
     if (doc.play === 'song') playMusic(doc.playhead / showFormat.stepsPerSecond);
     else stopMusic();
     byId('play').textContent = doc.play === 'stopped' ? 'Play' : 'Pause';
-    if (doc.play !== 'stopped') requestAnimationFrame(follow);
+    if (doc.play !== 'stopped' && !following) following = requestAnimationFrame(follow);
   }
-  if (change.song) showMusic();
+  if (change.song) songPanel.showMusic();
 });
-// While playing, the playhead follows the preview, or the song's clock.
+// While playing, the playhead follows the preview, or the song's clock,
+// a frame at a time.
+let following = 0;
 function follow() {
+  following = 0;
   if (doc.play === 'stopped') return;
   const step = doc.play === 'song' ? Math.min(musicStep(), showFormat.maxStep) : player.currentStep;
   if (step !== doc.playhead) doc.follow(step);
-  requestAnimationFrame(follow);
+  following = requestAnimationFrame(follow);
 }
 function togglePlay() {
   if (doc.play !== 'stopped') doc.setPlay('stopped', `Stopped at ${clockReadout(doc.playhead)}`);
@@ -150,7 +156,8 @@ function persist() {
     cues: doc.cues.length});
   listShows();
 }
-const schedulePersist = throttled(persist, 250, {now: () => performance.now(), later: (run, ms) => setTimeout(run, ms)});
+const schedulePersist = throttled(persist, 250, {now: () => performance.now(),
+  later: (run, ms) => setTimeout(run, ms)});
 doc.subscribe((change) => (change.cues || change.song) && change.keep && schedulePersist());
 
 // "Your shows": the other shows kept on this device, as links, the last
@@ -170,7 +177,8 @@ function listShows() {
       } catch (error) {
         // Opened from its address alone: a new entry at its first edit.
       }
-      location.href = link.href;
+      // Opened as itself, not as a show typed into this one's address.
+      history.replaceState(history.state, '', link.href);
       location.reload();
     });
     item.append(link);
@@ -231,7 +239,7 @@ addEventListener('hashchange', () => {
   doc.open(show.keys, song, {undoable: true, said: `The show in the address opened: ${cuesName(show.keys)}`});
   note('');
   timeline.fit();
-  if (song && !song.here) openMusic();
+  if (song && !song.here) songPanel.openMusic();
 });
 
 // The editing actions.
@@ -264,7 +272,7 @@ function onKey(event) {
   // Each key's action; those of Ctrl and a letter are none without Ctrl.
   const actions = {
     ' ': !command && togglePlay,
-    b: !command && !event.altKey && toggleSnap,
+    b: !command && !event.altKey && (() => songPanel.toggleSnap()),
     ArrowLeft: () => arrow(-1),
     ArrowRight: () => arrow(1),
     ArrowUp: command && (() => doc.moveSelected(0, -1)),
@@ -358,126 +366,14 @@ async function copyEmbed() {
   }
 }
 
-// The song: Add music (a file picked, or dropped on the page), Remove
-// music, the beats' numbers by hand, Tap tempo, snapping, Cues on beats;
-// and the bursts' sound over it.
-function showMusic() {
-  const {song} = doc;
-  byId('remove-music').hidden = byId('beats').hidden = byId('music-lane').hidden = !song?.here;
-  byId('music-name').textContent = song?.name ?? '';
-  byId('beats-line').textContent = beatsLine(song);
-  byId('tempo').value = song?.tempo ? Math.round(song.tempo * 100) / 100 : '';
-  byId('first-beat').value = song?.tempo ? Math.round(song.firstBeat * 1000) / 1000 : '';
-  byId('snap').checked = Boolean(song?.snap);
-  byId('snap').disabled = !song?.tempo;
-}
-// The song's beats found, unless it was replaced or removed meanwhile.
-async function beatsFound() {
-  const late = songWatch();
-  const found = await findBeats(music.buffer);
-  if (late()) return;
-  if (found.none) return doc.say(found.none);
-  doc.commit({song: {...found, snap: true}, undoable: false, keep: Boolean(keeping.id), said: `${doc.song.name}: ${beatsLine(found)}.`});
-}
-async function addMusic(file) {
-  if (!file) return;
-  const late = songWatch();
-  doc.say(`Reading ${file.name}…`);
-  const read = await readMusic(file);
-  if (late()) return;
-  if (read.refused) return doc.say(read.refused);
-  takeSong(read);
-  note('');
-  doc.commit({song: {name: file.name, seconds: read.buffer.duration, here: true, tempo: 0, firstBeat: 0, snap: false},
-    undoable: false, play: doc.play === 'song' ? 'stopped' : undefined,
-    said: `${file.name} added, ${musicSeconds(read.buffer.duration)}: finding its beats…`});
-  const gone = songWatch();
-  await keepSong(file);
-  if (!gone()) await beatsFound();
-}
-// The song the show is made to, from this device where it is kept; else
-// asked for.
-async function openMusic() {
-  const late = songWatch();
-  const {name, seconds} = doc.song;
-  const file = await keptSong(name);
-  const read = file && !late() ? await readMusic(file, false) : null;
-  if (late()) return;
-  if (!read?.buffer) {
-    return note(`This show was made to ${name} (${musicSeconds(seconds)}): add it to hear it in time.`);
-  }
-  takeSong(read);
-  doc.commit({song: {here: true, seconds: read.buffer.duration}, undoable: false, keep: false});
-  if (!doc.song.tempo) await beatsFound();
-}
-async function removeMusic() {
-  const {name} = doc.song;
-  takeSong(null);
-  doc.commit({song: null, undoable: false, play: doc.play === 'song' ? 'stopped' : undefined,
-    said: 'The music is removed.'});
-  if (storage && !songNamed(storage, name, keeping.id)) await forgetSong(name);
-}
-function toggleSnap() {
-  if (!doc.song?.tempo) return doc.say('Snapping needs a tempo: add music, or give one.');
-  const snap = !doc.song.snap;
-  doc.commit({song: {snap}, undoable: false, said: `Snap to beats ${snap ? 'on' : 'off'}`});
-}
-// A tempo or first beat given by hand or by taps, as an undo step; the
-// first tempo turns snapping on.
-function setBeats(tempo, firstBeat) {
-  if (!tempo) return doc.say('Give a tempo first: a first beat is counted from one.');
-  if (!(tempo >= 20 && tempo <= 400) || !(firstBeat >= 0)) {
-    return doc.say('A tempo is 20 to 400 BPM, a first beat 0 s or more.');
-  }
-  doc.commit({song: {tempo, firstBeat, snap: doc.song.snap || !doc.song.tempo},
-    said: beatsLine({tempo, firstBeat})});
-}
-function cuesOnBeats() {
-  if (!doc.song?.tempo) return doc.say('Cues on beats needs a tempo: add music, or give one.');
-  const [count, every] = [Number(byId('beats-count').value), Number(byId('beats-every').value)];
-  const bursts = [...byId('beats-bursts').value.toLowerCase()].filter((key) => showFormat.burstKeys.includes(key));
-  if (!bursts.length) return doc.say('Give the bursts to cycle through, as letters of w s a d z c r.');
-  const beats = doc.beatsBetween(doc.playhead, doc.playhead + (count + 1) * 3600 / doc.song.tempo).slice(0, count);
-  const keys = beats.filter((beat, i) => i % every === 0)
-    .map(({step}, i) => ({key: bursts[i % bursts.length], step: Math.round(step)}));
-  doc.addCues(keys, `${keys.length} cues on beats added`);
-}
-function wireMusic() {
-  on('add-music', () => byId('music-file').click());
-  on('music-file', (event) => {
-    addMusic(event.target.files[0]);
-    event.target.value = '';
-  }, 'change');
-  addEventListener('dragover', (event) => event.dataTransfer.types.includes('Files') && event.preventDefault());
-  addEventListener('drop', (event) => {
-    event.preventDefault();
-    addMusic(event.dataTransfer.files[0]);
-  });
-  on('remove-music', removeMusic);
-  on('tempo', (event) => setBeats(Number(event.target.value), doc.song.firstBeat), 'change');
-  on('first-beat', (event) => setBeats(doc.song.tempo, Number(event.target.value)), 'change');
-  on('tap', () => {
-    const tapped = tapTempo(music.taps, performance.now() / 1000);
-    music.taps = tapped.taps;
-    if (tapped.tempo) setBeats(Math.round(tapped.tempo * 100) / 100, doc.song.firstBeat);
-    else doc.say('Tap again, on each beat.');
-  });
-  on('snap', (event) => doc.commit({song: {snap: event.target.checked}, undoable: false,
-    said: `Snap to beats ${event.target.checked ? 'on' : 'off'}`}), 'change');
-  on('cues-on-beats', cuesOnBeats);
-  on('sound', () => {
-    player.sound = !player.sound;
-    byId('sound').setAttribute('aria-pressed', String(player.sound));
-  });
-}
-
+const songPanel = wireSongPanel({doc, player, note, kept: () => Boolean(keeping.id),
+  namedElsewhere: (name) => Boolean(storage && songNamed(storage, name, keeping.id))});
 openShow();
 wireButtons();
-wireMusic();
-showMusic();
+songPanel.showMusic();
 timeline.fit();
 doc.setPlay(player.paused || doc.song ? 'stopped' : 'playing');
-if (doc.song) openMusic();
+if (doc.song) songPanel.openMusic();
 removeLeftVideos().catch(() => {});
 // The editor's document and timeline, for the browser's console.
 window.showEditor = {doc, timeline, music};

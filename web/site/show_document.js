@@ -211,7 +211,8 @@ export function makeShowDocument() {
     const added = keys.map(({key, step}) => newCue(key, step));
     const opened = {select: [], song, playhead: 0, said, keep: undoable};
     if (undoable) {
-      return doc.commit({...opened, edit: {remove: new Set(doc.cues.map((cue) => cue.id)), cues: doc.cues, add: added}});
+      const all = new Set(doc.cues.map((cue) => cue.id));
+      return doc.commit({...opened, edit: {remove: all, cues: doc.cues, add: added}});
     }
     Object.assign(doc, {undone: [], redone: []});
     return made(added, opened, 0, said, false);
@@ -243,7 +244,8 @@ export function makeShowDocument() {
     if (perCue ? perCue.every((value) => value === 0) && lanes === 0 : steps === 0 && lanes === 0) {
       return told('The selected cues can go no further.');
     }
-    const moved = moving.map((cue, i) => ({key: keys[lanesOf[i] + lanes], step: cue.step + (perCue ? perCue[i] : steps)}));
+    const moved = moving.map((cue, i) => ({key: keys[lanesOf[i] + lanes],
+      step: cue.step + (perCue ? perCue[i] : steps)}));
     return doc.commit({edit: {move: Int32Array.from(moving, (cue) => cue.id), steps: perCue ?? steps, lanes},
       said: `${cuesName(moved)} moved`});
   };

@@ -95,7 +95,8 @@ export function wireVideoButton(player, toRender, say) {
       const cancel = document.getElementById('render-cancel');
       const focusWasHere = document.activeElement === cancel || document.activeElement === document.body;
       panel.hidden = true;
-      if (focused && focusWasHere) (button.disabled ? button.parentElement.querySelector('button:not(:disabled)') : button)?.focus();
+      const back = button.disabled ? button.parentElement.querySelector('button:not(:disabled)') : button;
+      if (focused && focusWasHere) back?.focus();
     }
   });
 }
