@@ -45,6 +45,26 @@ try {
   check('a new show restarts the run; seeks give its pictures, unchanged before its edit and new after it',
     edited === '0,true,false', edited);
 
+  // A show set while the element is out of the page: put back and sought,
+  // it draws what it draws when the show is set while it runs.
+  const putBack = await tab.evaluate(async (other) => {
+    const player = document.querySelector('firework-player');
+    const [text, parent] = [player.show, player.parentNode];
+    const at = (step) => player.seek(step).then(() => window.pictureNow().toDataURL());
+    player.show = other;
+    const running = await at(2000);
+    player.show = text;
+    await player.seek(3000);
+    player.remove();
+    await window.fireworkProbe.pause(50); // out of the page: its program stopped
+    player.show = other;
+    parent.append(player);
+    const back = await at(2000);
+    player.show = text;
+    return running === back;
+  }, '1.WR1ja'); // r at step 1990
+  check('a show set while the element is out of the page: put back, it draws that show\'s picture', putBack);
+
   // As a media element's: superseded, refused, stopped; and moved.
   const order = await tab.evaluate(async () => {
     const {settle, pause} = window.fireworkProbe;

@@ -346,9 +346,13 @@ class FireworkPlayer extends HTMLElement {
   // A new show starts the run over; the snapshots before its first
   // changed key still hold, so a seek to an edit late in a long show
   // costs no more than any other.
-  #changeShow() {
-    const changedAt = this.#readShow();
+  // Keeps only the snapshots that still hold for a show that changed at
+  // step `changedAt`: those up to it, taken before its keys were typed.
+  #keepSnapshotsTo(changedAt) {
     for (const step of this.#snapshots.keys()) if (step > changedAt) this.#snapshots.delete(step);
+  }
+  #changeShow() {
+    this.#keepSnapshotsTo(this.#readShow());
     this.#restore(0);
     if (this.#seekRequest) this.#seekRequest.begun = false;
     this.#program.wake();
@@ -358,7 +362,8 @@ class FireworkPlayer extends HTMLElement {
   // The program, started afresh at step 0 with the show from its start.
   #start() {
     if (this.#phase === 'idle') this.#phase = 'starting';
-    this.#readShow();
+    // A show set while it was out of the page, or ended, has its own steps.
+    this.#keepSnapshotsTo(this.#readShow());
     this.#next = 0;
     this.#played = [];
     this.#steps = 0;
