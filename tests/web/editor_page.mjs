@@ -25,6 +25,7 @@ export async function editorState(page) {
   return page.evaluate(() => ({hash: location.hash,
   said: document.getElementById('said').textContent, note: document.getElementById('note').textContent,
   playhead: showEditor.doc.playhead, step: preview.currentStep, paused: preview.paused,
+  readout: document.getElementById('readout').textContent, play: document.getElementById('play').textContent,
   active: document.getElementById(document.getElementById('timeline').getAttribute('aria-activedescendant'))
     ?.textContent ?? ''}));
 }

@@ -81,14 +81,22 @@ try {
   await page.click('#fit');
   await drag(page, await point(page, 62, 3), await point(page, 90, 0));
   const dragged = await state(page);
-  await page.mouse.click(...await point(page, 30, 5), {count: 2});
+  const addedAt = await point(page, 30, 5);
+  await page.mouse.click(...addedAt, {count: 2});
   const added = await state(page);
+  // The added cue's option, the active one, lies over its mark.
+  const over = await page.evaluate(([x, y]) => {
+    const timeline = document.getElementById('timeline');
+    const box = document.getElementById(timeline.getAttribute('aria-activedescendant')).getBoundingClientRect();
+    return x >= box.left - 1 && x <= box.right + 1 && y >= box.top && y <= box.bottom;
+  }, addedAt);
   await drag(page, await point(page, 5, -1), await point(page, 47, -1));
   const scrubbed = await settled(page);
-  check('a dragged cue changes burst and step; a double click adds one; a scrub moves the playhead and the preview',
+  check('a dragged cue changes burst and step; a double click adds one, its option over it; a scrub moves the ' +
+    'playhead, the preview and the readout',
     dragged.hash === '#show=1.RA1pWtRwA1oD2' && added.hash === '#show=1.RCuAvWtRwA1oD2' &&
-      added.said === 'c at 0.50 s added' && Math.abs(scrubbed.playhead - 47) <= 1 &&
-      scrubbed.step === scrubbed.playhead,
+      added.said === 'c at 0.50 s added' && over && Math.abs(scrubbed.playhead - 47) <= 1 &&
+      scrubbed.readout.endsWith(` step ${scrubbed.playhead}`),
     `${JSON.stringify(dragged)} ${JSON.stringify(added)} ${JSON.stringify(scrubbed)}`);
 
   // The preview at steps reached by stepping, scrubbing and undoing, against
@@ -175,8 +183,9 @@ try {
   await type(bad, 'Control+z');
   const typedUndone = (await state(bad)).hash;
   check('a show that cannot be read is said with the main page\'s reason, the editor opens empty and the address ' +
-    'stays until the first edit; a show typed into the address opens, undone in one step', badState.note === 'The show in the address ' +
-    'could not be read: it is written in version 2 of the format, and this page reads version 1.' &&
+    'stays until the first edit; a show typed into the address opens, undone in one step',
+  badState.note === 'The show in the address could not be read: it is written in version 2 of the format, and ' +
+    'this page reads version 1.' &&
     badState.hash === '#show=2.R' && edited.hash === '#show=1.W' && typed === '1.RAa' && typedUndone === '#show=1.W',
   `${JSON.stringify(badState)} ${edited.hash} ${typed} ${typedUndone}`);
   await bad.close();
@@ -271,10 +280,11 @@ try {
 
   browser = await launchBrowser({reducedMotion: true});
   const still = await openPage(browser, url + '#show=1.R', false, errors);
-  await still.waitForFunction(() => window.preview?.currentStep >= 0 && preview.paused, {polling: 100});
+  await still.waitForFunction(() => window.showEditor && preview.currentStep >= 0, {polling: 100});
   await new Promise((resolve) => setTimeout(resolve, 500));
   const stillState = await state(still);
-  check('under reduced motion nothing plays until asked', stillState.paused && stillState.step <= 1,
+  check('under reduced motion nothing plays until asked', stillState.paused && stillState.step <= 1 &&
+    stillState.play === 'Play',
     JSON.stringify(stillState));
 } finally {
   await closeAll(browser, server, embedServer, embedFolder);

@@ -99,7 +99,8 @@ try {
   const rendered = await page.evaluate(async () => {
     // As a video loads it.
     for (const src of ['mediabunny.js', 'video.js']) {
-      await new Promise((onload) => document.head.append(Object.assign(document.createElement('script'), {src, onload})));
+      const script = Object.assign(document.createElement('script'), {src});
+      await new Promise((onload) => document.head.append(Object.assign(script, {onload})));
     }
     const {renderSound} = fireworkVideo;
     const keys = [{key: 'r', step: 0}, {key: 'a', step: 20}, {key: 'c', step: 50}];
@@ -232,9 +233,13 @@ try {
     const sized = await large.evaluate(async () => {
       const {until} = window.fireworkProbe;
       const [rendering, status] = [document.getElementById('rendering'), document.getElementById('status')];
-      document.getElementById('save-video').click();
+      const button = document.getElementById('save-video');
+      button.focus();
+      button.click();
+      const focused = [document.activeElement.id];
       document.getElementById('render-cancel').click();
       await until(() => rendering.hidden);
+      focused.push(document.activeElement.id);
       // Ten times: Chromium can hold an aborted file a moment after it says so.
       // The second firework, the video's own, cannot be made.
       const create = document.createElement;
@@ -248,15 +253,17 @@ try {
       }
       document.createElement = create;
       let said = 0;
-      const video = await fireworkVideo.renderVideo(document.getElementById('firework'), [{key: 'r', step: 0}, {key: 'a', step: 30}, {key: 'r', step: 60}], 120,
-        {sound: false, told: (estimate) => (said = estimate.bytes), progress: () => {}, cancelled: () => false});
+      const keys = [{key: 'r', step: 0}, {key: 'a', step: 30}, {key: 'r', step: 60}];
+      const video = await fireworkVideo.renderVideo(document.getElementById('firework'), keys, 120, {sound: false,
+        told: (estimate) => (said = estimate.bytes), progress: () => {}, cancelled: () => false});
       const ratio = said / (await video.file()).size;
       await video.remove();
-      return {status: status.textContent, ratio};
+      return {status: status.textContent, ratio, focused: focused.join()};
     });
     sized.stored = await stored(large);
     check('at 800 x 600, Cancel at once and ten failures before the first frame leave no file, the failure said; the ' +
-      'size said first is within 1.5 times the file\'s', sized.stored.length === 0 &&
+      'size said first is within 1.5 times the file\'s; focus goes to Cancel and back', sized.stored.length === 0 &&
+      sized.focused === 'render-cancel,save-video' &&
       sized.status === Array(10).fill('The video could not be saved: no second firework').join('\n') &&
       sized.ratio < 1.5 && sized.ratio > 1 / 1.5,
     JSON.stringify(sized));

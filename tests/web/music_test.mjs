@@ -53,8 +53,11 @@ const drop = (page, name, bytes, zeros = 0) => page.evaluate((name, data, zeros)
 }, name, bytes.toString('base64'), zeros);
 const said = (page, pattern) => page.waitForFunction((source) => new RegExp(source).test(
   document.getElementById('said').textContent), {timeout: 30000, polling: 100}, pattern);
-const musicState = (page) => page.evaluate(() => ({tempo: showEditor.doc.song?.tempo, firstBeat: showEditor.doc.song?.firstBeat,
-  name: showEditor.doc.song?.name, seconds: showEditor.doc.song?.seconds, lane: !document.getElementById('music-lane').hidden}));
+const musicState = (page) => page.evaluate(() => {
+  const {song} = showEditor.doc;
+  return {tempo: song?.tempo, firstBeat: song?.firstBeat, name: song?.name, seconds: song?.seconds,
+    lane: !document.getElementById('music-lane').hidden};
+});
 
 try {
   const page = await openEditor(browser, url, errors, {holdFrames: true});
@@ -110,8 +113,10 @@ try {
   await page.reload();
   await page.waitForFunction(() => showEditor.doc.song?.tempo > 0, {timeout: 30000, polling: 100});
   const back = await musicState(page);
-  check('a reload brings the song back from this device, with its beats', back.name === 'click.wav' &&
-    back.tempo === found.tempo && back.firstBeat === found.firstBeat, JSON.stringify(back));
+  const silent = (await editorState(page)).play;
+  check('a reload brings the song back from this device, with its beats, silent until Play', back.name ===
+    'click.wav' && back.tempo === found.tempo && back.firstBeat === found.firstBeat && silent === 'Play',
+  `${JSON.stringify(back)} ${silent}`);
 
   if (can('video', 'the video with the song')) {
     await page.evaluate(() => {
@@ -160,12 +165,17 @@ try {
   await page.reload();
   await page.waitForFunction(() => document.getElementById('note').textContent, {timeout: 20000, polling: 100});
   const asked = await editorState(page);
+  await page.evaluate(() => document.getElementById('timeline').focus());
+  await typeKeys(page, 'End', 'w');
+  const editedThere = (await editorState(page)).hash;
   await page.goto(url.replace('editor.html', 'index.html#show=1.A2sWz&music=click.wav,8.00'));
   await page.waitForFunction(() => document.getElementById('status').textContent, {timeout: 20000, polling: 100});
   const main = await page.evaluate(() => document.getElementById('status').textContent);
-  check('an address naming a song this device does not have asks for it; the main page plays the show and ' +
-    'ignores the song', asked.note === 'This show was made to click.wav (0:08): add it to hear it in time.' &&
-    main.startsWith('Replaying the show in the address: 2 keys'), `${asked.note} | ${main}`);
+  check('an address naming a song this device does not have asks for it, and keeps it through an edit; the main ' +
+    'page plays the show and ignores the song',
+  asked.note === 'This show was made to click.wav (0:08): add it to hear it in time.' &&
+    main.startsWith('Replaying the show in the address: 2 keys') &&
+    editedThere === '#show=1.A2sWzW&music=click.wav,8.00', `${asked.note} | ${main} | ${editedThere}`);
 
   // A song removed while its beats are being found: the late result
   // changes nothing, and a cue placed then stays where it was placed.
