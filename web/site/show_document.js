@@ -21,7 +21,7 @@
 // Undo keeps what changed, not the show: a move keeps the ids it moved and
 // by how much (one number when every cue moved alike), an addition the ids
 // added, a removal the cues removed. 500 moves of 10,000 cues hold some
-// 20 MB. Depth: 500 steps.
+// 20 MB, snapped to beats (a shift a cue) or not. Depth: 500 steps.
 import {showFormat, showLimit, writeShow} from '../show_format.js';
 
 const undoDepth = 500;
@@ -240,7 +240,8 @@ export function makeShowDocument() {
     const lanesOf = moving.map((cue) => keys.indexOf(cue.key));
     steps = Math.max(steps, -Math.min(...moving.map((cue) => cue.step)));
     lanes = Math.min(Math.max(lanes, -Math.min(...lanesOf)), keys.length - 1 - Math.max(...lanesOf));
-    const perCue = place ? Float64Array.from(moving, (cue) => place(cue.step + steps) - cue.step) : null;
+    const shifts = place && Float64Array.from(moving, (cue) => place(cue.step + steps) - cue.step);
+    const perCue = shifts && (shifts.every((shift) => Math.abs(shift) < 2 ** 31) ? Int32Array.from(shifts) : shifts);
     if (perCue ? perCue.every((value) => value === 0) && lanes === 0 : steps === 0 && lanes === 0) {
       return told('The selected cues can go no further.');
     }
