@@ -90,7 +90,6 @@ export function makeShowDocument() {
   };
 
   const selectedCues = () => doc.cues.filter((cue) => doc.selected.has(cue.id));
-  doc.selectedCues = selectedCues;
   doc.text = () => writeShow(doc.cues);
 
   // The cue edits, each undone by another: {remove: Set of ids, cues: the
