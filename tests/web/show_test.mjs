@@ -160,13 +160,17 @@ try {
   });
   await looping.click('#play-show');
   for (const end = Date.now() + 20000; ; await new Promise((resolve) => setTimeout(resolve, 100))) {
-    const ready = await looping.evaluate(() => !window.beforeShow && window.fireworkProbe?.viewport === '0 0 480 360')
-      .catch(() => false);
+    // The new page's canvas sized, and its script run: the show loops.
+    const ready = await looping.evaluate(() => !window.beforeShow && window.fireworkProbe?.viewport === '0 0 480 360' &&
+      document.getElementById('firework')?.hasAttribute('loop')).catch(() => false);
     if (ready) break;
-    if (Date.now() > end) throw new Error('"Play a show" brought no new page with its canvas sized in 20 s');
+    if (Date.now() > end) {
+      throw new Error('"Play a show" brought no new page with its canvas sized and its show looping in 20 s');
+    }
   }
-  const seen = await looping.evaluate(() => ({hash: location.hash, status: document.getElementById('status').textContent,
-    steps: window.fireworkProbe.steps, loopSteps: Number(document.getElementById('firework').getAttribute('loop'))}));
+  const seen = await looping.evaluate(() => ({hash: location.hash,
+    status: document.getElementById('status').textContent, steps: window.fireworkProbe.steps,
+    loopSteps: Number(document.getElementById('firework').getAttribute('loop'))}));
   const show = {...parseShow(seen.hash), ...seen};
   const linked = fs.readFileSync(path.join(docs, 'web.md'), 'utf8').includes(show.hash);
   check('"Play a show" starts the built-in show afresh from its address: 30 to 60 s of all seven bursts, linked in ' +
